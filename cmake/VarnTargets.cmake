@@ -1,0 +1,39 @@
+# Helpers shared by every folder of the tree.
+
+set(VARN_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources (Debian's googletest package)")
+
+# Static runtime on Windows: a deliverable needs nothing but system DLLs.
+if(WIN32)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# varn_add_test(NAME SOURCES ... [LIBS ...] [DATA_DIR dir])
+# On Windows every test program is one CTest test (process start under Wine is the
+# expensive part); natively each case is discovered and run on its own.
+function(varn_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main gtest)
+  target_compile_definitions(${name} PRIVATE VARN_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 300)
+  endif()
+endfunction()
+
+# varn_add_module(NAME SOURCES ... [LIBS ...]): a module DLL (shared object natively)
+# that exports InitDLL and ExitDLL undecorated.
+function(varn_add_module name)
+  cmake_parse_arguments(M "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${M_SOURCES})
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
+  set_target_properties(${name} PROPERTIES PREFIX "")
+  if(WIN32)
+    target_link_options(${name} PRIVATE -Wl,--kill-at)
+  else()
+    # Each module keeps its own copies of the shell and its allocation operators.
+    target_link_options(${name} PRIVATE -Wl,-Bsymbolic)
+  endif()
+endfunction()

@@ -1,0 +1,123 @@
+// The operating-system layer. Everything the portable code needs from the OS is
+// declared here; platform_win32.cpp implements it with the Win32 API and the C
+// runtime, platform_posix.cpp with POSIX. No other portable folder includes
+// <windows.h> or POSIX headers.
+//
+// Paths handed to this layer use backslashes, as everywhere in the system; the
+// posix backend turns them into '/' at the OS call and nowhere else. Paths it
+// hands back (the current directory) use backslashes too.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plat {
+
+// ---- Re-entrant lock (a critical section on Windows) ----------------------
+class ReentrantLock {
+public:
+    ReentrantLock();
+    ~ReentrantLock();
+    ReentrantLock(const ReentrantLock&) = delete;
+    ReentrantLock& operator=(const ReentrantLock&) = delete;
+    void Enter();
+    void Leave();
+
+private:
+    alignas(8) unsigned char m_storage[64];
+};
+
+class LockGuard {
+public:
+    explicit LockGuard(ReentrantLock& lock) : m_lock(lock) { m_lock.Enter(); }
+    ~LockGuard() { m_lock.Leave(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    ReentrantLock& m_lock;
+};
+
+// ---- Interlocked counters: return the new value ---------------------------
+int32_t AtomicIncrement(volatile int32_t* value);
+int32_t AtomicDecrement(volatile int32_t* value);
+
+// ---- Private growable heap ------------------------------------------------
+using HeapHandle = void*;
+HeapHandle HeapCreatePrivate();                     // null on failure
+void* HeapAllocate(HeapHandle heap, size_t size);   // zero-filled; null on failure
+bool HeapRelease(HeapHandle heap, void* block);     // false for a block not of this heap
+bool HeapOwns(HeapHandle heap, const void* block);  // block was allocated here and not freed
+size_t HeapBlockSize(HeapHandle heap, const void* block);
+size_t HeapCompactPrivate(HeapHandle heap);         // largest free block after compaction (0: unknown)
+void HeapDestroyPrivate(HeapHandle heap);           // frees every block still allocated
+
+// ---- Dynamic libraries ----------------------------------------------------
+using LibraryHandle = void*;
+LibraryHandle LibraryLoad(const char* path);        // null on failure
+void* LibrarySymbol(LibraryHandle library, const char* name);
+bool LibraryFree(LibraryHandle library);
+void LibraryDisableThreadCalls(LibraryHandle library);
+// Text of the last loader failure (for diagnostics); never null.
+const char* LibraryLastError();
+
+// ---- File descriptors through the C runtime -------------------------------
+enum class AccessHint { Random, Sequential };
+int FileOpenRead(const char* path, AccessHint hint);  // binary mode; -1 on failure
+// Create or truncate for writing, binary mode, read+write permission for a new file.
+int FileCreateWrite(const char* path, AccessHint hint);
+int FileRead(int fd, void* buffer, uint32_t size);          // bytes read, -1 on error
+int FileWrite(int fd, const void* buffer, uint32_t size);   // bytes written, -1 on error
+enum SeekOrigin { SeekSet = 0, SeekCur = 1, SeekEnd = 2 };
+int32_t FileSeek(int fd, int32_t offset, int origin);       // new position, -1 on error
+int32_t FileTell(int fd);
+int32_t FileLength(int fd);                                  // size of an open descriptor, -1 on error
+bool FileFlushToDisk(int fd);                                // the data reached the storage
+int FileClose(int fd);                                       // 0 on success
+bool FileDelete(const char* path);
+bool FileReplace(const char* source, const char* target);   // rename over an existing target
+bool FileIsPlain(const char* path);                          // exists and is not a directory
+
+// ---- Directories ----------------------------------------------------------
+// Current directory into buffer (backslashes), bounded and terminated; false on failure.
+bool DirGetCurrent(char* buffer, size_t size);
+bool DirChange(const char* path);
+bool DirMake(const char* path);
+bool DirExists(const char* path);
+// Calls visit(name, context) for every non-directory entry matching a wildcard
+// pattern ("*" any run, "?" one character; "*.*" matches every name, as on
+// Windows; letter case ignored). Returns the number of names visited.
+using DirVisitor = void (*)(const char* name, void* context);
+int DirListFiles(const char* pattern, DirVisitor visit, void* context);
+// A directory for temporary files (backslashes, no trailing separator).
+bool DirTemp(char* buffer, size_t size);
+
+// ---- Multimedia timer -----------------------------------------------------
+bool TimerGetCaps(uint32_t* minPeriod, uint32_t* maxPeriod);
+bool TimerBeginPeriod(uint32_t period);
+bool TimerEndPeriod(uint32_t period);
+uint32_t TimerTime();  // milliseconds, wraps at 2^32
+
+// ---- Miscellaneous --------------------------------------------------------
+void SleepMs(uint32_t milliseconds);
+uint64_t TotalPhysicalMemory();
+uint32_t PageSize();
+uint32_t CurrentThreadId();
+
+// ---- Multibyte text in the ANSI code page ---------------------------------
+// On Windows the C runtime's multibyte code page decides which bytes lead a
+// double-byte character; the posix backend is single-byte.
+bool IsLeadByte(unsigned char byte);
+// Position of the character after the one at text (a lead byte and its trail
+// byte count as one; a lead byte before the terminator counts alone).
+const char* NextChar(const char* text);
+void UpperInPlace(char* text);  // letter case of single-byte characters only
+void LowerInPlace(char* text);
+bool IsSpace(unsigned char byte);  // 0x09-0x0D and 0x20
+int UpperChar(unsigned char byte);
+int LowerChar(unsigned char byte);
+// Selects the multibyte code page (tests use 932 to prove double-byte awareness).
+// Returns false when the code page is not available; posix accepts only single-byte.
+bool SetMultibyteCodePage(unsigned codePage);
+
+}  // namespace plat

@@ -1,0 +1,459 @@
+// POSIX backend of the OS layer, for the development build on Linux. Paths come
+// in with backslashes and are turned into '/' right at each OS call.
+#include "platform.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace plat {
+
+namespace {
+
+// A path converted for the OS: backslashes become slashes. Longer paths than
+// the buffer holds are refused (empty result) rather than cut.
+class OsPath {
+public:
+    explicit OsPath(const char* path) {
+        m_ok = false;
+        m_text[0] = 0;
+        if (!path) return;
+        size_t length = strlen(path);
+        if (length >= sizeof m_text) return;
+        for (size_t i = 0; i <= length; ++i) m_text[i] = path[i] == '\\' ? '/' : path[i];
+        m_ok = length > 0;
+    }
+    bool ok() const { return m_ok; }
+    const char* c_str() const { return m_text; }
+
+private:
+    char m_text[4096];
+    bool m_ok;
+};
+
+void CopyAsSystemPath(char* buffer, size_t size, const char* path) {
+    size_t i = 0;
+    for (; path[i] && i + 1 < size; ++i) buffer[i] = path[i] == '/' ? '\\' : path[i];
+    buffer[i] = 0;
+}
+
+}  // namespace
+
+// ---- Lock -----------------------------------------------------------------
+static_assert(sizeof(pthread_mutex_t) <= 64, "lock storage too small");
+
+ReentrantLock::ReentrantLock() {
+    pthread_mutexattr_t attributes;
+    pthread_mutexattr_init(&attributes);
+    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(reinterpret_cast<pthread_mutex_t*>(m_storage), &attributes);
+    pthread_mutexattr_destroy(&attributes);
+}
+ReentrantLock::~ReentrantLock() { pthread_mutex_destroy(reinterpret_cast<pthread_mutex_t*>(m_storage)); }
+void ReentrantLock::Enter() { pthread_mutex_lock(reinterpret_cast<pthread_mutex_t*>(m_storage)); }
+void ReentrantLock::Leave() { pthread_mutex_unlock(reinterpret_cast<pthread_mutex_t*>(m_storage)); }
+
+// ---- Interlocked ----------------------------------------------------------
+int32_t AtomicIncrement(volatile int32_t* value) { return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST); }
+int32_t AtomicDecrement(volatile int32_t* value) { return __atomic_sub_fetch(value, 1, __ATOMIC_SEQ_CST); }
+
+// ---- Heap -----------------------------------------------------------------
+// Blocks come from the C heap (so the sanitizers watch them); the heap keeps
+// an open-addressing table of its live blocks to answer ownership and size
+// questions and to free what is left when it is destroyed. The table is built
+// from calloc, never from operator new, which may itself be routed here.
+namespace {
+
+struct Slot {
+    void* block;   // null: empty; kTombstone: removed
+    size_t size;
+};
+
+void* const kTombstone = reinterpret_cast<void*>(uintptr_t(1));
+
+struct PosixHeap {
+    pthread_mutex_t mutex;
+    Slot* slots;
+    size_t capacity;  // power of two
+    size_t used;      // live + tombstones
+    size_t live;
+};
+
+size_t HashPointer(const void* p, size_t capacity) {
+    uint64_t x = reinterpret_cast<uintptr_t>(p);
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    return static_cast<size_t>(x) & (capacity - 1);
+}
+
+Slot* FindSlot(PosixHeap* heap, const void* block) {
+    if (!heap->slots) return nullptr;
+    size_t i = HashPointer(block, heap->capacity);
+    for (size_t n = 0; n < heap->capacity; ++n, i = (i + 1) & (heap->capacity - 1)) {
+        Slot& slot = heap->slots[i];
+        if (slot.block == nullptr) return nullptr;
+        if (slot.block == block) return &slot;
+    }
+    return nullptr;
+}
+
+bool Rehash(PosixHeap* heap, size_t capacity) {
+    Slot* slots = static_cast<Slot*>(calloc(capacity, sizeof(Slot)));
+    if (!slots) return false;
+    for (size_t j = 0; j < heap->capacity; ++j) {
+        void* block = heap->slots[j].block;
+        if (!block || block == kTombstone) continue;
+        size_t i = HashPointer(block, capacity);
+        while (slots[i].block) i = (i + 1) & (capacity - 1);
+        slots[i] = heap->slots[j];
+    }
+    free(heap->slots);
+    heap->slots = slots;
+    heap->capacity = capacity;
+    heap->used = heap->live;
+    return true;
+}
+
+bool InsertBlock(PosixHeap* heap, void* block, size_t size) {
+    if ((heap->used + 1) * 4 >= heap->capacity * 3) {
+        size_t capacity = heap->capacity ? heap->capacity : 64;
+        while ((heap->live + 1) * 2 >= capacity) capacity *= 2;
+        if (!Rehash(heap, capacity)) return false;
+    }
+    size_t i = HashPointer(block, heap->capacity);
+    while (heap->slots[i].block && heap->slots[i].block != kTombstone) i = (i + 1) & (heap->capacity - 1);
+    if (!heap->slots[i].block) ++heap->used;
+    heap->slots[i].block = block;
+    heap->slots[i].size = size;
+    ++heap->live;
+    return true;
+}
+
+}  // namespace
+
+HeapHandle HeapCreatePrivate() {
+    PosixHeap* heap = static_cast<PosixHeap*>(calloc(1, sizeof(PosixHeap)));
+    if (!heap) return nullptr;
+    pthread_mutex_init(&heap->mutex, nullptr);
+    return heap;
+}
+
+void* HeapAllocate(HeapHandle handle, size_t size) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap) return nullptr;
+    void* block = calloc(1, size ? size : 1);
+    if (!block) return nullptr;
+    pthread_mutex_lock(&heap->mutex);
+    bool stored = InsertBlock(heap, block, size);
+    pthread_mutex_unlock(&heap->mutex);
+    if (!stored) {
+        free(block);
+        return nullptr;
+    }
+    return block;
+}
+
+bool HeapOwns(HeapHandle handle, const void* block) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap || !block) return false;
+    pthread_mutex_lock(&heap->mutex);
+    bool owned = FindSlot(heap, block) != nullptr;
+    pthread_mutex_unlock(&heap->mutex);
+    return owned;
+}
+
+bool HeapRelease(HeapHandle handle, void* block) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap || !block) return false;
+    pthread_mutex_lock(&heap->mutex);
+    Slot* slot = FindSlot(heap, block);
+    if (slot) {
+        slot->block = kTombstone;
+        --heap->live;
+    }
+    pthread_mutex_unlock(&heap->mutex);
+    if (!slot) return false;
+    free(block);
+    return true;
+}
+
+size_t HeapBlockSize(HeapHandle handle, const void* block) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap || !block) return 0;
+    pthread_mutex_lock(&heap->mutex);
+    Slot* slot = FindSlot(heap, block);
+    size_t size = slot ? slot->size : 0;
+    pthread_mutex_unlock(&heap->mutex);
+    return size;
+}
+
+size_t HeapCompactPrivate(HeapHandle handle) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap) return 0;
+    // The C heap coalesces on its own; drop the tombstones of the table.
+    pthread_mutex_lock(&heap->mutex);
+    if (heap->capacity) Rehash(heap, heap->capacity);
+    pthread_mutex_unlock(&heap->mutex);
+    return 0;
+}
+
+void HeapDestroyPrivate(HeapHandle handle) {
+    PosixHeap* heap = static_cast<PosixHeap*>(handle);
+    if (!heap) return;
+    for (size_t i = 0; i < heap->capacity; ++i) {
+        void* block = heap->slots[i].block;
+        if (block && block != kTombstone) free(block);
+    }
+    free(heap->slots);
+    pthread_mutex_destroy(&heap->mutex);
+    free(heap);
+}
+
+// ---- Dynamic libraries ----------------------------------------------------
+static char g_loaderError[512];
+
+LibraryHandle LibraryLoad(const char* path) {
+    OsPath os(path);
+    if (!os.ok()) return nullptr;
+    void* library = dlopen(os.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* error = dlerror();
+        snprintf(g_loaderError, sizeof g_loaderError, "%s", error ? error : "unknown error");
+    }
+    return library;
+}
+
+void* LibrarySymbol(LibraryHandle library, const char* name) {
+    if (!library || !name) return nullptr;
+    return dlsym(library, name);
+}
+
+bool LibraryFree(LibraryHandle library) { return library && dlclose(library) == 0; }
+
+void LibraryDisableThreadCalls(LibraryHandle) {}
+
+const char* LibraryLastError() { return g_loaderError; }
+
+// ---- Files ----------------------------------------------------------------
+int FileOpenRead(const char* path, AccessHint hint) {
+    OsPath os(path);
+    if (!os.ok()) return -1;
+    int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat info;
+        if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            close(fd);
+            return -1;
+        }
+        posix_fadvise(fd, 0, 0, hint == AccessHint::Random ? POSIX_FADV_RANDOM : POSIX_FADV_SEQUENTIAL);
+    }
+    return fd;
+}
+
+int FileCreateWrite(const char* path, AccessHint) {
+    OsPath os(path);
+    if (!os.ok()) return -1;
+    return open(os.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int FileRead(int fd, void* buffer, uint32_t size) {
+    if (fd < 0) return -1;
+    return static_cast<int>(read(fd, buffer, size));
+}
+
+int FileWrite(int fd, const void* buffer, uint32_t size) {
+    if (fd < 0) return -1;
+    return static_cast<int>(write(fd, buffer, size));
+}
+
+int32_t FileSeek(int fd, int32_t offset, int origin) {
+    if (fd < 0) return -1;
+    int whence = origin == SeekSet ? SEEK_SET : origin == SeekCur ? SEEK_CUR : SEEK_END;
+    off_t position = lseek(fd, offset, whence);
+    if (position < 0 || position > INT32_MAX) return -1;
+    return static_cast<int32_t>(position);
+}
+
+int32_t FileTell(int fd) { return FileSeek(fd, 0, SeekCur); }
+
+int32_t FileLength(int fd) {
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size > INT32_MAX) return -1;
+    return static_cast<int32_t>(info.st_size);
+}
+
+bool FileFlushToDisk(int fd) { return fd >= 0 && fsync(fd) == 0; }
+
+int FileClose(int fd) { return fd < 0 ? -1 : close(fd); }
+
+bool FileDelete(const char* path) {
+    OsPath os(path);
+    return os.ok() && unlink(os.c_str()) == 0;
+}
+
+bool FileReplace(const char* source, const char* target) {
+    OsPath from(source), to(target);
+    return from.ok() && to.ok() && rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool FileIsPlain(const char* path) {
+    OsPath os(path);
+    struct stat info;
+    return os.ok() && stat(os.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// ---- Directories ----------------------------------------------------------
+bool DirGetCurrent(char* buffer, size_t size) {
+    if (!buffer || size == 0) return false;
+    char path[4096];
+    if (!getcwd(path, sizeof path)) return false;
+    CopyAsSystemPath(buffer, size, path);
+    return strlen(path) < size;
+}
+
+bool DirChange(const char* path) {
+    OsPath os(path);
+    return os.ok() && chdir(os.c_str()) == 0;
+}
+
+bool DirMake(const char* path) {
+    OsPath os(path);
+    return os.ok() && mkdir(os.c_str(), 0777) == 0;
+}
+
+bool DirExists(const char* path) {
+    OsPath os(path);
+    struct stat info;
+    return os.ok() && stat(os.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+namespace {
+
+// Wildcard match ignoring letter case: '*' any run, '?' one character.
+bool WildcardMatch(const char* pattern, const char* name) {
+    const char* starPattern = nullptr;
+    const char* starName = nullptr;
+    while (*name) {
+        if (*pattern == '*') {
+            starPattern = ++pattern;
+            starName = name;
+        } else if (*pattern == '?' ||
+                   UpperChar(static_cast<unsigned char>(*pattern)) == UpperChar(static_cast<unsigned char>(*name))) {
+            ++pattern;
+            ++name;
+        } else if (starPattern) {
+            pattern = starPattern;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') ++pattern;
+    // A trailing ".*" also matches names without an extension ("*.*" is every name), as on Windows.
+    if (pattern[0] == '.' && pattern[1] == '*' && pattern[2] == 0) return true;
+    return *pattern == 0;
+}
+
+}  // namespace
+
+int DirListFiles(const char* pattern, DirVisitor visit, void* context) {
+    OsPath os(pattern);
+    if (!os.ok()) return 0;
+    char directory[4096];
+    const char* slash = strrchr(os.c_str(), '/');
+    const char* mask = slash ? slash + 1 : os.c_str();
+    if (slash) {
+        size_t length = static_cast<size_t>(slash - os.c_str());
+        memcpy(directory, os.c_str(), length);
+        directory[length] = 0;
+        if (length == 0) strcpy(directory, "/");
+    } else {
+        strcpy(directory, ".");
+    }
+    DIR* dir = opendir(directory);
+    if (!dir) return 0;
+    int count = 0;
+    while (struct dirent* entry = readdir(dir)) {
+        if (!WildcardMatch(mask, entry->d_name)) continue;
+        char full[4096 + 256 + 2];
+        snprintf(full, sizeof full, "%s/%s", directory, entry->d_name);
+        struct stat info;
+        if (stat(full, &info) != 0 || S_ISDIR(info.st_mode)) continue;
+        ++count;
+        if (visit) visit(entry->d_name, context);
+    }
+    closedir(dir);
+    return count;
+}
+
+bool DirTemp(char* buffer, size_t size) {
+    if (!buffer || size == 0) return false;
+    const char* temp = getenv("TMPDIR");
+    if (!temp || !*temp) temp = "/tmp";
+    char path[4096];
+    snprintf(path, sizeof path, "%s", temp);
+    size_t length = strlen(path);
+    while (length > 1 && path[length - 1] == '/') path[--length] = 0;
+    if (length >= size) return false;
+    CopyAsSystemPath(buffer, size, path);
+    return true;
+}
+
+// ---- Timer ----------------------------------------------------------------
+bool TimerGetCaps(uint32_t* minPeriod, uint32_t* maxPeriod) {
+    if (minPeriod) *minPeriod = 1;
+    if (maxPeriod) *maxPeriod = 1000000;
+    return true;
+}
+bool TimerBeginPeriod(uint32_t period) { return period >= 1; }
+bool TimerEndPeriod(uint32_t period) { return period >= 1; }
+
+uint32_t TimerTime() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+// ---- Miscellaneous --------------------------------------------------------
+void SleepMs(uint32_t milliseconds) {
+    timespec duration;
+    duration.tv_sec = milliseconds / 1000;
+    duration.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&duration, &duration) != 0) {
+    }
+}
+
+uint64_t TotalPhysicalMemory() {
+    long pages = sysconf(_SC_PHYS_PAGES);
+    long size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || size <= 0) return 0;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(size);
+}
+
+uint32_t PageSize() {
+    long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<uint32_t>(size) : 4096u;
+}
+
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
+
+// ---- Multibyte text -------------------------------------------------------
+bool IsLeadByte(unsigned char) { return false; }
+
+bool SetMultibyteCodePage(unsigned codePage) {
+    // Single-byte code pages only.
+    return codePage == 1252 || codePage == 0;
+}
+
+}  // namespace plat

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with the build tree's own prefix.
+# Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
+# The prefix name decides the loader: a prefix ending in "64" uses the 64-bit
+# loader, any other the 32-bit one.
+set -e
+export WINEPREFIX="$1"; shift
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+mkdir -p "$WINEPREFIX"
+case "$WINEPREFIX" in
+  *64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64; exec /usr/lib/wine/wine64 "$@" ;;
+  *)   export WINEARCH=win32; exec wine "$@" ;;
+esac
