@@ -20,3 +20,11 @@ char* ToLowerString(char* text);
 char* TrimLeft(char* text);
 char* TrimRight(char* text);
 char* TrimString(char* text);
+
+// Multibyte-aware searches: the position of the first / last character equal to
+// the single-byte character c (never the trail byte of a double-byte character),
+// or null. Null text gives null.
+const char* FindChar(const char* text, char c);
+char* FindChar(char* text, char c);
+const char* FindLastChar(const char* text, char c);
+char* FindLastChar(char* text, char c);
