@@ -119,5 +119,7 @@ int LowerChar(unsigned char byte);
 // Selects the multibyte code page (tests use 932 to prove double-byte awareness).
 // Returns false when the code page is not available; posix accepts only single-byte.
 bool SetMultibyteCodePage(unsigned codePage);
+// The multibyte code page in force (0: single-byte), so that it can be restored.
+unsigned GetMultibyteCodePage();
 
 }  // namespace plat

@@ -451,9 +451,15 @@ uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); 
 // ---- Multibyte text -------------------------------------------------------
 bool IsLeadByte(unsigned char) { return false; }
 
+static unsigned g_codePage = 0;
+
 bool SetMultibyteCodePage(unsigned codePage) {
     // Single-byte code pages only.
-    return codePage == 1252 || codePage == 0;
+    if (codePage != 1252 && codePage != 0) return false;
+    g_codePage = codePage;
+    return true;
 }
+
+unsigned GetMultibyteCodePage() { return g_codePage; }
 
 }  // namespace plat

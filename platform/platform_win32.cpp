@@ -227,4 +227,6 @@ bool IsLeadByte(unsigned char byte) { return _ismbblead(byte) != 0; }
 
 bool SetMultibyteCodePage(unsigned codePage) { return _setmbcp(static_cast<int>(codePage)) == 0; }
 
+unsigned GetMultibyteCodePage() { return static_cast<unsigned>(_getmbcp()); }
+
 }  // namespace plat
