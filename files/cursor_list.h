@@ -47,6 +47,12 @@ public:
     void* Next();
     // Moves the position to the index-th node (none for an index out of range).
     void* MoveTo(int32_t index);
+    // Places the position on a node the caller knows to be the index-th (none
+    // for a null node), for callers that keep their own index of the nodes.
+    void SetPosition(Node* node, int32_t index) {
+        m_current = node;
+        m_currentIndex = node ? index : -1;
+    }
 
     // The keyed look-up. Finds nothing in an empty list or for an empty key
     // and then leaves the position alone. Otherwise starts at the current node
