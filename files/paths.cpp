@@ -64,7 +64,10 @@ void StripExtension(const char* path, char* out, int size) {
 void AppendPathComponent(int size, char* path, const char* component) {
     if (!path || size <= 0) return;
     int room = RoomLeft(size, path);
-    if (room <= 0) return;
+    if (room <= 0) {
+        TerminateString(path, size);  // a full buffer still ends in a zero byte
+        return;
+    }
     if (*path && !EndsWithBackslash(path)) {
         AppendString(path, "\\", size);
         --room;
@@ -75,7 +78,10 @@ void AppendPathComponent(int size, char* path, const char* component) {
 
 void AppendDefaultExtension(int size, char* path, const char* extension) {
     if (!path || size <= 0 || IsEmptyString(extension)) return;
-    if (RoomLeft(size, path) <= 0) return;
+    if (RoomLeft(size, path) <= 0) {
+        TerminateString(path, size);
+        return;
+    }
     if (!FindChar(FileNamePart(extension), '.')) AppendString(path, ".", size);
     AppendString(path, extension, size);
     TerminateString(path, size);

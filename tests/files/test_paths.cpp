@@ -122,6 +122,18 @@ TEST(PathAppend, ComponentAtTheBufferLimit) {
     EXPECT_TRUE(partial.CanaryIntact());
 }
 
+TEST(PathAppend, UnterminatedBufferIsTerminatedNotExtended) {
+    GuardedBuffer unterminated;
+    memset(unterminated.data(), 'u', GuardedBuffer::kSize);
+    AppendPathComponent(GuardedBuffer::kSize, unterminated.data(), "x");
+    EXPECT_EQ(std::string(259, 'u'), unterminated.data());
+    EXPECT_TRUE(unterminated.CanaryIntact());
+    memset(unterminated.data(), 'u', GuardedBuffer::kSize);
+    AppendDefaultExtension(GuardedBuffer::kSize, unterminated.data(), "INI");
+    EXPECT_EQ(std::string(259, 'u'), unterminated.data());
+    EXPECT_TRUE(unterminated.CanaryIntact());
+}
+
 TEST(PathAppend, DefaultExtension) {
     char path[kPathSize] = "name";
     AppendDefaultExtension(sizeof path, path, "INI");
