@@ -130,6 +130,14 @@ TEST(CommandLine, FromArgumentsStopsAtTheArgumentThatDoesNotFit) {
 }
 
 TEST(CommandLine, LongStringsAreCutToTheText) {
+    const std::string fits(1023, 'f');
+    CommandLine exact;
+    exact.FromString(fits.c_str());
+    EXPECT_EQ(fits, exact.Text());
+    const std::string oneOver = std::string(1022, 'g') + "h";
+    exact.FromStringWithSeparators((oneOver + "i").c_str(), " ");
+    EXPECT_EQ(oneOver, exact.Text());
+
     const std::string longText = std::string(1500, 'z');
     CommandLine line;
     line.FromString(longText.c_str());
