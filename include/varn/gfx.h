@@ -47,7 +47,7 @@ static_assert(offsetof(TextAttributes, effectColor) == 268, "TextAttributes layo
 static_assert(offsetof(TextAttributes, effectSize) == 280, "TextAttributes layout");
 
 // Flag bits of DisplayMode::flags.
-inline constexpr uint32_t kDisplayWideSurface = 0x1;  // the surface spans three screens side by side
+inline constexpr uint32_t kDisplayWideSurface = 0x1;  // three screens wide: overlays go in the middle third
 
 // The leading fields of the display-mode record of the display object. The
 // graphics engine may keep more fields after these.

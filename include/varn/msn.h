@@ -39,8 +39,8 @@ static_assert(sizeof(void*) != 4 || offsetof(FlightSlotArray, elements) == 8, "f
 // The leading fields of the mission record.
 struct MissionRecord {
     int32_t playerFlightIndex;  // index of the player's flight in `flights`
-    int32_t missionMode;
-    int32_t flags;
+    int32_t missionMode;        // the comm menu gives no orders in modes 0 and 3
+    int32_t flags;              // nonzero: the comm menu gives no orders
     CursorListRecord flights;   // elements are FlightRecord*
 };
 static_assert(sizeof(void*) != 4 || sizeof(MissionRecord) == 32, "mission record layout");

@@ -64,7 +64,7 @@ public:
     virtual void GetRecord(int index, void** record) = 0;
     // 2: name of the data file the list is read from (as synchronised between network players); never null.
     virtual const char* GetDataFileName() = 0;
-    // 3: reads the list again from its data file; the host passes -1, 0 (every record, no option).
+    // 3: reads the list again from its data file (the host passes -1, 0).
     virtual void Reload(int index, int option) = 0;
     // 4: nonzero when the index-th type may be flown in a network game.
     virtual int IsUsable(int index) = 0;
