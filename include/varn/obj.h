@@ -73,7 +73,7 @@ public:
 // The part of a game object that receives messages.
 class IComponent {
 public:
-    // 0: hands message `code` with two values (orders pass -1, 0) to the component; the result is message-specific (0 = nothing to report).
+    // 0: hands message `code` with two values (orders pass -1, 0) to the component; what the result means depends on the message (orders are refused by a nonzero answer to 45 or 66).
     virtual int HandleMessage(int code, int value1, int value2) = 0;
 };
 

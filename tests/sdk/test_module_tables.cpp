@@ -136,7 +136,7 @@ TEST(HostDrivenTables, MissionManagerInterleavesTheNetworkOperations) {
     MissionManager manager;
     IMissionManager* mmg = &manager;
     const char* arguments[] = {"MissionManager.ini", nullptr, "Flight", kMultiplayerModeDogfight, "Missions",
-                               "Campaigns", "DirectPlay.dll", nullptr, "PilotData", "PilotData\\PilotList.ini"};
+                               "Campaigns", "NetLayer.dll", nullptr, "PilotData", "PilotData\\PilotList.ini"};
     for (int slot = 0; slot < 10; ++slot) {
         if (arguments[slot])
             CallSlot<void>(mmg, slot, arguments[slot]);
@@ -145,7 +145,7 @@ TEST(HostDrivenTables, MissionManagerInterleavesTheNetworkOperations) {
     }
     CallSlot<void>(&manager, 10);
     EXPECT_EQ(manager.log.Text(),
-              "0(MissionManager.ini) 1() 2(Flight) 3(MpDogfight) 4(Missions) 5(Campaigns) 6(DirectPlay.dll) 7() "
+              "0(MissionManager.ini) 1() 2(Flight) 3(MpDogfight) 4(Missions) 5(Campaigns) 6(NetLayer.dll) 7() "
               "8(PilotData) 9(PilotData\\PilotList.ini) -1()");
 }
 
