@@ -77,6 +77,8 @@ int FileClose(int fd);                                       // 0 on success
 bool FileDelete(const char* path);
 bool FileReplace(const char* source, const char* target);   // rename over an existing target
 bool FileIsPlain(const char* path);                          // exists and is not a directory
+// An existing file that may be opened for writing (its contents are not touched).
+bool FileIsWritable(const char* path);
 
 // ---- Directories ----------------------------------------------------------
 // Current directory into buffer (backslashes), bounded and terminated; false on failure.

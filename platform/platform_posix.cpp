@@ -306,6 +306,15 @@ bool FileReplace(const char* source, const char* target) {
     return from.ok() && to.ok() && rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool FileIsWritable(const char* path) {
+    OsPath os(path);
+    if (!os.ok()) return false;
+    int fd = open(os.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
 bool FileIsPlain(const char* path) {
     OsPath os(path);
     struct stat info;

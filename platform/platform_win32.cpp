@@ -139,6 +139,14 @@ bool FileReplace(const char* source, const char* target) {
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool FileIsWritable(const char* path) {
+    if (!path || !*path) return false;
+    int fd = _open(path, _O_WRONLY | _O_BINARY);
+    if (fd < 0) return false;
+    _close(fd);
+    return true;
+}
+
 bool FileIsPlain(const char* path) {
     if (!path || !*path) return false;
     DWORD attributes = GetFileAttributesA(path);
