@@ -5,6 +5,8 @@
 #include "files/string_pool.h"
 #include "files/strings.h"
 #include "platform/platform.h"
+#include "shell/shell.h"
+#include "varn/fmg.h"
 
 void GetCurrentDir(char* buffer, int size) {
     if (!buffer || size <= 0) return;
@@ -32,6 +34,7 @@ bool ChangeDirectory(const char* path) {
     if (IsEmptyString(path)) return false;
     // This is the one place where a bound file manager takes over the change
     // (its fmgChangeDirectory); without one the process's directory changes.
+    if (IFileManager* files = ShellGetFileManager()) return files->fmgChangeDirectory(path) != 0;
     return plat::DirChange(path);
 }
 

@@ -7,7 +7,7 @@
 // handle is a multiple of 65536; -1 means failure.
 #pragma once
 
-#include <cstdint>
+#include "sdk.h"
 
 class IFileManager {
 public:
