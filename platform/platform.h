@@ -79,6 +79,9 @@ bool FileReplace(const char* source, const char* target);   // rename over an ex
 bool FileIsPlain(const char* path);                          // exists and is not a directory
 // An existing file that may be opened for writing (its contents are not touched).
 bool FileIsWritable(const char* path);
+// Turns off text-mode translation of a descriptor (standard output of a tool
+// that writes bytes); nothing to do on posix.
+bool FileSetBinaryMode(int fd);
 
 // ---- Directories ----------------------------------------------------------
 // Current directory into buffer (backslashes), bounded and terminated; false on failure.

@@ -315,6 +315,8 @@ bool FileIsWritable(const char* path) {
     return true;
 }
 
+bool FileSetBinaryMode(int fd) { return fd >= 0; }
+
 bool FileIsPlain(const char* path) {
     OsPath os(path);
     struct stat info;

@@ -147,6 +147,8 @@ bool FileIsWritable(const char* path) {
     return true;
 }
 
+bool FileSetBinaryMode(int fd) { return fd >= 0 && _setmode(fd, _O_BINARY) != -1; }
+
 bool FileIsPlain(const char* path) {
     if (!path || !*path) return false;
     DWORD attributes = GetFileAttributesA(path);
