@@ -1,0 +1,38 @@
+// The global allocation operators of a deliverable: objects live in the shared
+// "MEM" heap while it is bound (the C runtime heap before), through the same
+// functions as every other block of the service access layer.
+//
+// This file is linked only into deliverables (the host program and module
+// DLLs), never into a library, so that the replacement stays inside the
+// deliverable that carries it: on Windows each module has its own static
+// runtime, elsewhere the module's export list hides these symbols.
+#include "shell/shell_memory.h"
+#include "shell/shell_new.h"
+
+#include <new>
+
+namespace {
+
+void* AllocateObject(size_t size, int32_t a, int32_t b) {
+    void* block = ShellAllocEx(size ? size : 1, a, b);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+
+}  // namespace
+
+void* operator new(size_t size) { return AllocateObject(size, 0, 0); }
+void* operator new[](size_t size) { return AllocateObject(size, 0, 0); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return ShellAlloc(size ? size : 1); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return ShellAlloc(size ? size : 1); }
+void* operator new(size_t size, int32_t a, int32_t b) { return AllocateObject(size, a, b); }
+void* operator new[](size_t size, int32_t a, int32_t b) { return AllocateObject(size, a, b); }
+
+void operator delete(void* block) noexcept { ShellFree(block); }
+void operator delete[](void* block) noexcept { ShellFree(block); }
+void operator delete(void* block, size_t) noexcept { ShellFree(block); }
+void operator delete[](void* block, size_t) noexcept { ShellFree(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { ShellFree(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { ShellFree(block); }
+void operator delete(void* block, int32_t, int32_t) noexcept { ShellFree(block); }
+void operator delete[](void* block, int32_t, int32_t) noexcept { ShellFree(block); }
