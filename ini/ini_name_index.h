@@ -36,7 +36,7 @@ public:
     void Release();
 
     // Lists shorter than this are searched directly.
-    static const int32_t kMinIndexed = 16;
+    static constexpr int32_t kMinIndexed = 16;
 
 private:
     struct Entry {
