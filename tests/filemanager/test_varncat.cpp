@@ -176,7 +176,7 @@ TEST_F(VarncatTest, BadUsageAndFailuresAreReported) {
     EXPECT_EQ(noExtension.code, 1);
     EXPECT_NE(noExtension.err.find("has no extension"), std::string::npos);
     EXPECT_FALSE(plat::FileIsPlain(m_dir.File("r.cat").c_str()));
-    Result absent = Run("cat --root " + File("") + " absent.txt");
+    Result absent = Run("cat --root " + Quote(Host(m_dir.Path())) + " absent.txt");
     EXPECT_EQ(absent.code, 1);
     EXPECT_NE(absent.err.find("File absent.txt not found!"), std::string::npos) << absent.err;
     EXPECT_EQ(Run("crc absent.txt").code, 1);
