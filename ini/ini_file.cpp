@@ -3,7 +3,7 @@
 
 #include "files/paths.h"
 #include "files/strings.h"
-#include "ini/ini_services.h"
+#include "shell/shell.h"
 #include "ini/ini_text.h"
 #include "shell/log.h"
 #include "shell/shell_memory.h"
@@ -145,7 +145,7 @@ IniFile::IniFile(const char* name, int writeBackDefaults, int doNotLoad, int ext
     m_path[0] = 0;
     MakeFilePath(nullptr, name, "INI", m_path, sizeof m_path);
     int64_t size = 0;
-    if (IFileManager* files = IniFileManager()) size = files->fmgGetFileSize(m_path);
+    if (IFileManager* files = ShellGetFileManager()) size = files->fmgGetFileSize(m_path);
     if (size < 0) size = 0;
     if (extra < 0) extra = 0;
     int64_t capacity = size + extra;
@@ -204,7 +204,7 @@ struct IniFile::LoadChain {
 bool IniFile::Load(const char* path) { return LoadFile(path, nullptr); }
 
 bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
-    IFileManager* files = IniFileManager();
+    IFileManager* files = ShellGetFileManager();
     if (!files || IsEmptyString(path)) return false;
     if (chain) {
         for (const LoadChain* link = chain; link; link = link->parent) {

@@ -1,13 +1,13 @@
 // Test support for configuration documents: a scratch directory that is the
-// working directory and the file manager's root, a file manager bound for the
-// INI library, and a recorder of log messages.
+// working directory, the file manager bound as the host binds it, and a
+// recorder of log messages.
 #pragma once
 
 #include "files/file_manager.h"
 #include "ini/ini_file.h"
-#include "ini/ini_services.h"
 #include "platform/platform.h"
 #include "tests/filemanager/log_recorder.h"
+#include "tests/ini/bound_file_manager.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -55,13 +55,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.Made());
         ASSERT_TRUE(plat::DirChange(m_dir.Path()));
-        m_files.Initialize();
-        IniBindFileManager(&m_files);
         m_log.Clear();
-    }
-    void TearDown() override {
-        IniBindFileManager(nullptr);
-        m_files.Shutdown();
     }
 
     bool Write(const std::string& name, const std::string& bytes) { return m_dir.Write(name, bytes); }
@@ -83,7 +77,8 @@ protected:
 
     testsupport::WorkingDirGuard m_cwd;
     testsupport::ScratchDir m_dir;
-    FileManager m_files;
+    BoundFileManager m_bound;
+    FileManager& m_files = m_bound.files;
     catalogtest::LogRecorder m_log;
 };
 
