@@ -1,0 +1,172 @@
+// varnini run as a process: save, get, set, defaults, catalogs and bad usage.
+#include "tests/filemanager/catalog_bytes.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+#ifdef _WIN32
+const char kEol[] = "\r\n";
+#else
+const char kEol[] = "\n";
+#endif
+
+std::string Native(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string(kEol) : std::string(1, c);
+    return out;
+}
+
+// A path of the build or source tree as this program's system sees it.
+std::string SystemSidePath(std::string path) {
+#ifdef _WIN32
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+#endif
+    return path;
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(testsupport::HostPath(path), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class VarniniTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.Made()); }
+
+    Result Run(const std::string& arguments) {
+        std::string out = m_dir.File("stdout.txt");
+        std::string err = m_dir.File("stderr.txt");
+        std::string command = Quote(SystemSidePath(VARNINI_PATH)) + " " + arguments + " > " + Quote(Host(out)) +
+                              " 2> " + Quote(Host(err));
+#ifdef _WIN32
+        command = "\"" + command + "\"";
+#endif
+        int status = std::system(command.c_str());
+#ifdef _WIN32
+        int code = status;
+#else
+        int code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : -1;
+#endif
+        return {code, ReadFile(out), ReadFile(err)};
+    }
+    std::string Host(const std::string& path) { return testsupport::HostPath(path).string(); }
+    std::string File(const std::string& name) { return Quote(Host(m_dir.File(name))); }
+    std::string Contents(const std::string& name) { return ReadFile(m_dir.File(name)); }
+
+    testsupport::ScratchDir m_dir;
+};
+
+TEST_F(VarniniTest, SaveRewritesAFileInTheSystemsFormat) {
+    ASSERT_TRUE(m_dir.Write("in.ini", "; comment\n[A]\n  X = 1 \nX=2\n#include gone.ini\n[B]\nY=two words\n"));
+    Result result = Run("save " + File("in.ini") + " " + File("out.ini"));
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(Contents("out.ini"), Native("[A]\nX=1\n\n[B]\nY=two words\n\n"));
+
+    result = Run("save " + File("absent.ini") + " " + File("out2.ini"));
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("cannot load"), std::string::npos) << result.err;
+    EXPECT_EQ(Contents("out2.ini"), "");
+}
+
+TEST_F(VarniniTest, SaveAndGetReadThroughRootAndCatalogs) {
+    std::string catalog = catalogtest::Build({{"MENU.INI", "[Menu]\nTitle=Main Menu\nItems=4\n"}});
+    ASSERT_TRUE(m_dir.Write("Data.cat", catalog));
+    Result result = Run("get --catalog " + File("Data.cat") + " \"Menu\\Menu.ini\" Menu Title --case upper");
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "MAIN MENU\n");
+    result = Run("save --root " + File("") + " --catalog " + File("Data.cat") + " menu.ini " + File("menu_out"));
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(Contents("menu_out.INI"), Native("[Menu]\nTitle=Main Menu\nItems=4\n\n"));
+    result = Run("get --catalog " + File("Missing.cat") + " menu.ini Menu Title");
+    EXPECT_EQ(result.code, 1);
+}
+
+TEST_F(VarniniTest, GetPrintsWhatEachGetterReturns) {
+    ASSERT_TRUE(m_dir.Write("g.ini", "[S]\nCount=12abc\nScale=1.5\nFlag=yes\nTwo=2\nMask=0x1F\nName=Mixed\n"));
+    const std::string file = File("g.ini");
+    EXPECT_EQ(Run("get " + file + " S Count --type int").out, "12\n");
+    EXPECT_EQ(Run("get " + file + " S Scale --type float").out, "1.500000\n");
+    EXPECT_EQ(Run("get " + file + " S Scale --type int").out, "1\n");
+    EXPECT_EQ(Run("get " + file + " S Flag --type bool").out, "0\n");
+    EXPECT_EQ(Run("get " + file + " S Two --type bool").out, "1\n");
+    EXPECT_EQ(Run("get " + file + " S Missing --type bool --default 5").out, "5\n");
+    EXPECT_EQ(Run("get " + file + " S Mask --type hex").out, "31\n");
+    EXPECT_EQ(Run("get " + file + " S Name --case lower").out, "mixed\n");
+    EXPECT_EQ(Run("get " + file + " S Missing --default \"Some Default\" --case upper").out, "Some Default\n");
+    EXPECT_EQ(Run("get " + file + " Nowhere X --type float --default 2.5").out, "2.500000\n");
+    // Reading changes nothing on disk.
+    EXPECT_EQ(Contents("g.ini"), "[S]\nCount=12abc\nScale=1.5\nFlag=yes\nTwo=2\nMask=0x1F\nName=Mixed\n");
+}
+
+TEST_F(VarniniTest, SetAppliesTheSetterAndSaves) {
+    ASSERT_TRUE(m_dir.Write("s.ini", "[S]\nX=5\n"));
+    const std::string file = File("s.ini");
+    EXPECT_EQ(Run("set " + file + " S X 7").code, 0);
+    EXPECT_EQ(Contents("s.ini"), Native("[S]\nX=7\n\n"));
+    EXPECT_EQ(Run("set " + file + " S Mask 255 --type hex").code, 0);
+    EXPECT_EQ(Run("set " + file + " New On TRUE --type bool").code, 0);
+    EXPECT_EQ(Run("set " + file + " New Gamma 1.25 --type float").code, 0);
+    EXPECT_EQ(Contents("s.ini"), Native("[S]\nX=7\nMask=0x000000ff\n\n[New]\nOn=TRUE\nGamma=1.250000\n\n"));
+    Result bad = Run("set " + file + " S X seven --type int");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("seven is no int value"), std::string::npos) << bad.err;
+    // A new file is made.
+    EXPECT_EQ(Run("set " + File("fresh.ini") + " A B c").code, 0);
+    EXPECT_EQ(Contents("fresh.ini"), Native("[A]\nB=c\n\n"));
+}
+
+TEST_F(VarniniTest, DefaultsWritesTheWholeTableAndKeepsValues) {
+    ASSERT_TRUE(m_dir.Write("Options.ini", "[SoundOptions]\nMusicVolume=20\n"));
+    Result result = Run("defaults " + File("Options.ini"));
+    EXPECT_EQ(result.code, 0) << result.err;
+    std::string text = Contents("Options.ini");
+    EXPECT_EQ(text.rfind(Native("[SoundOptions]\nMusicVolume=20\nSoundVolume=100\n"), 0), 0u);
+    EXPECT_NE(text.find(Native("[CoopMission]\nMissionMap=VARNVERDUN\n")), std::string::npos);
+
+    std::string expected = ReadFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_options.ini"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Run("defaults " + File("First.ini")).code, 0);
+    EXPECT_EQ(Contents("First.ini"), Native(expected));
+}
+
+TEST_F(VarniniTest, BadUsageIsExplained) {
+    Result help = Run("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("usage: varnini save"), std::string::npos);
+    EXPECT_EQ(Run("").code, 2);
+    EXPECT_EQ(Run("frobnicate").code, 2);
+    EXPECT_EQ(Run("get onlyfile").code, 2);
+    Result type = Run("get f.ini S K --type double");
+    EXPECT_EQ(type.code, 2);
+    EXPECT_NE(type.err.find("unknown type double"), std::string::npos);
+    EXPECT_EQ(Run("get f.ini S K --type int --case upper").code, 2);
+    EXPECT_EQ(Run("get f.ini S K --type int --default x").code, 2);
+    EXPECT_EQ(Run("save a.ini").code, 2);
+    EXPECT_EQ(Run("set f.ini S K").code, 2);
+    EXPECT_EQ(Run("defaults").code, 2);
+    EXPECT_EQ(Run("get f.ini S K --root").code, 2);
+    EXPECT_EQ(Run("get f.ini S K --root " + std::string(300, 'r')).code, 2);
+    EXPECT_EQ(Run("get f.ini S K --bogus").code, 2);
+}
+
+}  // namespace
