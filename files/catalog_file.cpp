@@ -123,6 +123,7 @@ bool CatalogFile::Open(const char* path) {
         }
     }
     m_positionOwner = -1;
+    m_descriptorPosition = -1;  // the tables were read through a buffer
     m_openFileCount = 0;
     // Without memory for an index the look-ups walk the tables instead.
     m_entryIndex.Build(&m_entries, m_entries.Count(), EntryNameAt);
@@ -267,6 +268,7 @@ void CatalogFile::Close() {
     if (m_rawDescriptor >= 0) plat::FileClose(m_rawDescriptor);
     m_descriptor = -1;
     m_rawDescriptor = -1;
+    m_descriptorPosition = -1;
     m_openFileCount = 0;
 }
 
@@ -314,15 +316,14 @@ bool CatalogFile::OpenMemberAt(int32_t index, int32_t handle, FileHandleRecord* 
     record->position = entry->offset;
     record->size = entry->size;
     record->member = true;
-    m_positionOwner = plat::FileSeek(m_descriptor, static_cast<int32_t>(entry->offset), plat::SeekSet) < 0 ? -1 : handle;
+    m_positionOwner = SeekDescriptor(entry->offset) ? handle : -1;
     ++m_openFileCount;
     return true;
 }
 
 int CatalogFile::ReadMember(FileHandleRecord* record, void* buffer, uint32_t count) {
     if (!IsOpen() || !record) return 0;
-    if (m_positionOwner != record->handle &&
-        plat::FileSeek(m_descriptor, static_cast<int32_t>(record->position), plat::SeekSet) < 0) {
+    if (m_positionOwner != record->handle && !SeekDescriptor(record->position)) {
         m_positionOwner = -1;
         return -1;
     }
@@ -332,11 +333,22 @@ int CatalogFile::ReadMember(FileHandleRecord* record, void* buffer, uint32_t cou
     if (n > count) n = count;
     if (n == 0) return 0;
     int got = plat::FileRead(m_descriptor, buffer, n);
-    if (got > 0)
+    if (got > 0) {
         record->position += static_cast<uint32_t>(got);
-    else if (got < 0)
+        if (m_descriptorPosition >= 0) m_descriptorPosition += got;
+    } else if (got < 0) {
         m_positionOwner = -1;  // where a failed read left the descriptor is unknown
+        m_descriptorPosition = -1;
+    }
     return got;
+}
+
+// Moves the shared descriptor to position; no call is made when it stands there already.
+bool CatalogFile::SeekDescriptor(uint32_t position) {
+    if (m_descriptorPosition == static_cast<int64_t>(position)) return true;
+    int32_t result = plat::FileSeek(m_descriptor, static_cast<int32_t>(position), plat::SeekSet);
+    m_descriptorPosition = result;
+    return result >= 0;
 }
 
 int32_t CatalogFile::SeekMember(FileHandleRecord* record, int32_t offset, int origin) {
@@ -352,6 +364,7 @@ int32_t CatalogFile::SeekMember(FileHandleRecord* record, int32_t offset, int or
     if (target < static_cast<int64_t>(record->start) || target > INT32_MAX) return -1;
     record->position = static_cast<uint32_t>(target);
     int32_t result = plat::FileSeek(m_descriptor, static_cast<int32_t>(target), plat::SeekSet);
+    m_descriptorPosition = result;
     m_positionOwner = result < 0 ? -1 : record->handle;
     return result;
 }

@@ -95,6 +95,7 @@ private:
     bool ReadTables(class TableReader& reader, const char* path);
     bool CheckLayout(const char* path);
     void FreeTables();
+    bool SeekDescriptor(uint32_t position);
     bool FindIn(PointerArray& items, const NameIndex& index, const char* (*itemName)(const void*), const char* key,
                 bool useIndex);
 
@@ -106,6 +107,9 @@ private:
     int32_t m_referenceCount = 0;
     int32_t m_openFileCount = 0;
     int32_t m_positionOwner = -1;
+    // Where the shared descriptor stands (-1: unknown), so that a member that
+    // continues where the last read stopped costs no seek.
+    int64_t m_descriptorPosition = -1;
     PointerArray m_entries;
     PointerArray m_extensions;
     NameIndex m_entryIndex;
