@@ -93,8 +93,8 @@ TEST_F(VarniniTest, SaveAndGetReadThroughRootAndCatalogs) {
     ASSERT_TRUE(m_dir.Write("Data.cat", catalog));
     Result result = Run("get --catalog " + File("Data.cat") + " \"Menu\\Menu.ini\" Menu Title --case upper");
     EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(result.out, "MAIN MENU\n");
-    result = Run("save --root " + File("") + " --catalog " + File("Data.cat") + " menu.ini " + File("menu_out"));
+    EXPECT_EQ(result.out, Native("MAIN MENU\n"));
+    result = Run("save --root " + Quote(Host(m_dir.Path())) + " --catalog " + File("Data.cat") + " menu.ini " + File("menu_out"));
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(Contents("menu_out.INI"), Native("[Menu]\nTitle=Main Menu\nItems=4\n\n"));
     result = Run("get --catalog " + File("Missing.cat") + " menu.ini Menu Title");
@@ -104,16 +104,16 @@ TEST_F(VarniniTest, SaveAndGetReadThroughRootAndCatalogs) {
 TEST_F(VarniniTest, GetPrintsWhatEachGetterReturns) {
     ASSERT_TRUE(m_dir.Write("g.ini", "[S]\nCount=12abc\nScale=1.5\nFlag=yes\nTwo=2\nMask=0x1F\nName=Mixed\n"));
     const std::string file = File("g.ini");
-    EXPECT_EQ(Run("get " + file + " S Count --type int").out, "12\n");
-    EXPECT_EQ(Run("get " + file + " S Scale --type float").out, "1.500000\n");
-    EXPECT_EQ(Run("get " + file + " S Scale --type int").out, "1\n");
-    EXPECT_EQ(Run("get " + file + " S Flag --type bool").out, "0\n");
-    EXPECT_EQ(Run("get " + file + " S Two --type bool").out, "1\n");
-    EXPECT_EQ(Run("get " + file + " S Missing --type bool --default 5").out, "5\n");
-    EXPECT_EQ(Run("get " + file + " S Mask --type hex").out, "31\n");
-    EXPECT_EQ(Run("get " + file + " S Name --case lower").out, "mixed\n");
-    EXPECT_EQ(Run("get " + file + " S Missing --default \"Some Default\" --case upper").out, "Some Default\n");
-    EXPECT_EQ(Run("get " + file + " Nowhere X --type float --default 2.5").out, "2.500000\n");
+    EXPECT_EQ(Run("get " + file + " S Count --type int").out, Native("12\n"));
+    EXPECT_EQ(Run("get " + file + " S Scale --type float").out, Native("1.500000\n"));
+    EXPECT_EQ(Run("get " + file + " S Scale --type int").out, Native("1\n"));
+    EXPECT_EQ(Run("get " + file + " S Flag --type bool").out, Native("0\n"));
+    EXPECT_EQ(Run("get " + file + " S Two --type bool").out, Native("1\n"));
+    EXPECT_EQ(Run("get " + file + " S Missing --type bool --default 5").out, Native("5\n"));
+    EXPECT_EQ(Run("get " + file + " S Mask --type hex").out, Native("31\n"));
+    EXPECT_EQ(Run("get " + file + " S Name --case lower").out, Native("mixed\n"));
+    EXPECT_EQ(Run("get " + file + " S Missing --default \"Some Default\" --case upper").out, Native("Some Default\n"));
+    EXPECT_EQ(Run("get " + file + " Nowhere X --type float --default 2.5").out, Native("2.500000\n"));
     // Reading changes nothing on disk.
     EXPECT_EQ(Contents("g.ini"), "[S]\nCount=12abc\nScale=1.5\nFlag=yes\nTwo=2\nMask=0x1F\nName=Mixed\n");
 }
