@@ -24,6 +24,11 @@ InterfaceManager::InterfaceEntry* InterfaceManager::Peek(const char* id) {
 
 int32_t InterfaceManager::RegisterInterface(const char* id, void* object, uintptr_t owner) {
     plat::LockGuard guard(m_lock);
+    if (IsEmptyString(id)) {
+        // An entry under an empty id could never be found or withdrawn.
+        LogError("Unable to register Interface %s!", "");
+        return 0;
+    }
     if (Lookup(id)) {
         LogWarning("Interface %s already registered.", id);
         return 0;
@@ -35,7 +40,7 @@ int32_t InterfaceManager::RegisterInterface(const char* id, void* object, uintpt
     if (!entry || !copy || !m_entries.Append(entry)) {
         FreeString(&copy);
         ShellFree(entry);
-        LogError("Unable to register Interface %s!", id ? id : "");
+        LogError("Unable to register Interface %s!", id);
         return 0;
     }
     entry->id = copy;
