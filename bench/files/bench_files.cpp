@@ -121,16 +121,17 @@ void BenchLookUp(const std::string& directory) {
     for (int i : order) keys.push_back({names[i], names[i].substr(names[i].rfind('.') + 1)});
 
     auto start = Clock::now();
-    long found = 0;
+    int64_t found = 0;
     for (const auto& key : keys) found += indexed.FindMember(key.first.c_str(), key.second.c_str()) ? indexed.EntryCursor() : -1000000;
     double indexSeconds = Seconds(start);
     start = Clock::now();
-    long scanFound = 0;
+    int64_t scanFound = 0;
     for (const auto& key : keys) scanFound += scanned.FindMemberByScan(key.first.c_str(), key.second.c_str()) ? scanned.EntryCursor() : -1000000;
     double scanSeconds = Seconds(start);
-    long expected = static_cast<long>(kMembers) * (kMembers - 1) / 2;
+    int64_t expected = static_cast<int64_t>(kMembers) * (kMembers - 1) / 2;
     if (found != expected || scanFound != expected) {
-        printf("  look-ups disagree: index %ld, scan %ld, expected %ld\n", found, scanFound, expected);
+        printf("  look-ups disagree: index %lld, scan %lld, expected %lld\n", static_cast<long long>(found),
+               static_cast<long long>(scanFound), static_cast<long long>(expected));
         g_allMet = false;
     }
     printf("look-up of all %d members of a %d-member catalog in random order:\n", kMembers, kMembers);
