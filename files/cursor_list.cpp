@@ -5,6 +5,11 @@
 int CursorList::Append(void* element) {
     Node* node = static_cast<Node*>(ShellAlloc(sizeof(Node)));
     if (!node) return 0;
+    AppendNode(node, element);
+    return 1;
+}
+
+void CursorList::AppendNode(Node* node, void* element) {
     node->next = nullptr;
     node->previous = m_tail;
     node->element = element;
@@ -16,12 +21,15 @@ int CursorList::Append(void* element) {
     m_current = node;
     m_currentIndex = m_count;
     ++m_count;
-    return 1;
 }
 
 void CursorList::RemoveCurrent() {
+    if (Node* node = UnlinkCurrent()) ShellFree(node);
+}
+
+CursorList::Node* CursorList::UnlinkCurrent() {
     Node* node = m_current;
-    if (!node) return;
+    if (!node) return nullptr;
     if (node->previous)
         node->previous->next = node->next;
     else
@@ -38,7 +46,13 @@ void CursorList::RemoveCurrent() {
         m_currentIndex = m_current ? m_currentIndex - 1 : -1;
     }
     --m_count;
-    ShellFree(node);
+    return node;
+}
+
+void CursorList::Forget() {
+    m_head = m_tail = m_current = nullptr;
+    m_count = 0;
+    m_currentIndex = -1;
 }
 
 void CursorList::Empty() {

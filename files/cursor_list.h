@@ -47,6 +47,15 @@ public:
     void* Next();
     // Moves the position to the index-th node (none for an index out of range).
     void* MoveTo(int32_t index);
+    // Nodes the caller provides and takes back itself, for a user of many
+    // small lists that keeps its nodes in blocks (a document of thousands of
+    // sections): AppendNode links node as Append would; UnlinkCurrent unlinks
+    // the current node as RemoveCurrent does but returns it instead of freeing
+    // it; Forget drops every node without freeing any. A list that holds such
+    // nodes must be emptied with Forget, never with Empty.
+    void AppendNode(Node* node, void* element);
+    Node* UnlinkCurrent();
+    void Forget();
     // Places the position on a node the caller knows to be the index-th (none
     // for a null node), for callers that keep their own index of the nodes.
     void SetPosition(Node* node, int32_t index) {

@@ -119,7 +119,7 @@ bool IniFile::SetInt(const char* section, const char* key, int value) {
     made->intValue = value;
     made->floatValue = static_cast<float>(value);
     if (AddKey(section, made)) return true;
-    IniFreeKey(made);
+    FreeKey(made);
     return false;
 }
 
@@ -136,7 +136,7 @@ bool IniFile::SetFloat(const char* section, const char* key, float value) {
     made->floatValue = value;
     made->intValue = IniTruncateFloat(value);
     if (AddKey(section, made)) return true;
-    IniFreeKey(made);
+    FreeKey(made);
     return false;
 }
 
@@ -168,7 +168,7 @@ bool IniFile::SetString(const char* section, const char* key, const char* value)
         }
     }
     if (AddKey(section, made)) return true;
-    IniFreeKey(made);
+    FreeKey(made);
     return false;
 }
 
@@ -185,7 +185,7 @@ bool IniFile::SetBool(const char* section, const char* key, int value) {
     if (!made) return false;
     made->text = text;  // "TRUE" and "FALSE" convert to 0 as numbers
     if (AddKey(section, made)) return true;
-    IniFreeKey(made);
+    FreeKey(made);
     return false;
 }
 

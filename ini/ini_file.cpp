@@ -29,26 +29,51 @@ bool HasHighByte(const char* begin, const char* end) {
     return false;
 }
 
-// The first character c of text. A byte below 0x80 preceded only by such bytes
-// is a whole character; otherwise the multibyte-aware scan decides.
-char* FindSeparator(char* text, char c) {
-    char* found = strchr(text, c);
-    if (!found || !HasHighByte(text, found)) return found;
-    return FindChar(text, c);
+// Byte classes of the line scanner.
+enum : unsigned char { kPlain = 0, kLineEnd = 1, kEquals = 2, kHighByte = 4 };
+
+struct ByteClasses {
+    unsigned char of[256];
+    ByteClasses() : of() {
+        of[0] = of['\r'] = of['\n'] = kLineEnd;
+        of['='] = kEquals;
+        for (int c = 0x80; c < 0x100; ++c) of[c] = kHighByte;
+    }
+};
+const ByteClasses kClasses;
+
+}  // namespace
+
+// One line of text: the bytes up to the next CR, LF or zero byte, which
+// becomes a zero byte, trimmed in place.
+void IniFile::ScanLine(char* start, LineView* line) {
+    char* p = start;
+    char* equals = nullptr;
+    bool highBeforeEquals = false;
+    for (;;) {
+        unsigned char cls;
+        while ((cls = kClasses.of[static_cast<unsigned char>(*p)]) == kPlain) ++p;
+        if (cls == kLineEnd) break;
+        if (cls == kEquals) {
+            if (!equals) equals = p;
+        } else if (!equals) {
+            highBeforeEquals = true;
+        }
+        ++p;
+    }
+    line->next = p + 1;
+    // White space (0x09-0x0D, 0x20) never occurs inside a double-byte character.
+    while (p > start && IniIsSpace(static_cast<unsigned char>(p[-1]))) --p;
+    *p = 0;
+    while (IniIsSpace(static_cast<unsigned char>(*start))) ++start;
+    line->text = start;
+    // An '=' after a lead byte may be its trail byte: the multibyte-aware scan decides.
+    if (equals && highBeforeEquals) equals = FindChar(start, '=');
+    if (equals && equals >= p) equals = nullptr;
+    line->equals = equals;
 }
 
-// Trims the zero-terminated line at line in place: a zero byte after its last
-// non-blank character; returns its first non-blank character. *next is the
-// line that follows.
-char* TrimLine(char* line, char** next) {
-    size_t length = strlen(line);
-    *next = line + length + 1;
-    char* last = line + length;
-    while (last > line && IniIsSpace(static_cast<unsigned char>(last[-1]))) --last;
-    *last = 0;
-    while (IniIsSpace(static_cast<unsigned char>(*line))) ++line;
-    return line;
-}
+namespace {
 
 // Removes a closing ']' that is a character of its own (not the trail byte of
 // a double-byte character).
@@ -71,8 +96,64 @@ bool SameFileName(const char* a, const char* b) {
 
 // ---- Keys and sections --------------------------------------------------------
 
-IniKey* IniMakeKey(char* name) {
-    IniKey* key = static_cast<IniKey*>(ShellAlloc(sizeof(IniKey)));
+IniStore::IniStore() : keys(sizeof(IniKey)), sections(sizeof(IniSection)), nodes(sizeof(CursorList::Node)) {}
+
+void IniStore::Release() {
+    keys.Release();
+    sections.Release();
+    nodes.Release();
+}
+
+IniSection::IniSection(IniStore* sectionStore, char* sectionName)
+    : name(sectionName), keyIndex(KeyNameOf), store(sectionStore) {}
+
+IniSection* IniSection::Make(IniStore* store, char* name) {
+    void* slot = store->sections.Take();
+    return slot ? new (slot) IniSection(store, name) : nullptr;
+}
+
+void IniSection::Free(IniSection* section) {
+    if (!section) return;
+    IniStore* store = section->store;
+    for (CursorList::Node* node = section->keys.HeadNode(); node;) {
+        CursorList::Node* next = node->next;
+        store->keys.Give(node->element);
+        store->nodes.Give(node);
+        node = next;
+    }
+    section->keys.Forget();
+    section->~IniSection();
+    store->sections.Give(section);
+}
+
+IniKey* IniSection::FindKey(const char* key) {
+    return keyIndex.Find(keys, key) ? static_cast<IniKey*>(keys.Current()) : nullptr;
+}
+
+bool IniSection::AppendKey(IniKey* key) {
+    if (!key) return false;
+    void* node = store->nodes.Take();
+    if (!node) return false;
+    keys.AppendNode(static_cast<CursorList::Node*>(node), key);
+    keyIndex.Appended(keys);
+    return true;
+}
+
+void IniSection::DeleteCurrentKey() {
+    IniKey* key = static_cast<IniKey*>(keys.Current());
+    if (!key) return;
+    store->nodes.Give(keys.UnlinkCurrent());
+    keyIndex.Invalidate();
+    store->keys.Give(key);
+}
+
+void IniSection::CurrentKeyName(char* destination, int size) const {
+    const IniKey* key = static_cast<const IniKey*>(keys.Current());
+    if (key) CopyString(destination, key->name, size);
+}
+
+IniKey* IniFile::MakeKey(char* name) {
+    IniKey* key = static_cast<IniKey*>(m_store.keys.Take());
     if (!key) return nullptr;
     key->name = name;
     key->type = kIniString;
@@ -82,61 +163,7 @@ IniKey* IniMakeKey(char* name) {
     return key;
 }
 
-IniKey* IniMakeStringKey(char* name, char* value) {
-    IniKey* key = IniMakeKey(name);
-    if (!key || IsEmptyString(value)) return key;
-    key->text = value;
-    key->intValue = IniParseInt(value);
-    key->floatValue = IniParseFloat(value);
-    return key;
-}
-
-void IniFreeKey(IniKey* key) {
-    if (key) ShellFree(key);
-}
-
-IniSection::IniSection(char* sectionName) : name(sectionName), keyIndex(KeyNameOf) {}
-
-IniSection::~IniSection() {
-    for (CursorList::Node* node = keys.HeadNode(); node; node = node->next) {
-        IniFreeKey(static_cast<IniKey*>(node->element));
-    }
-    keys.Empty();
-}
-
-IniSection* IniSection::Make(char* name) {
-    void* storage = ShellAlloc(sizeof(IniSection));
-    return storage ? new (storage) IniSection(name) : nullptr;
-}
-
-void IniSection::Free(IniSection* section) {
-    if (!section) return;
-    section->~IniSection();
-    ShellFree(section);
-}
-
-IniKey* IniSection::FindKey(const char* key) {
-    return keyIndex.Find(keys, key) ? static_cast<IniKey*>(keys.Current()) : nullptr;
-}
-
-bool IniSection::AppendKey(IniKey* key) {
-    if (!key || !keys.Append(key)) return false;
-    keyIndex.Appended(keys);
-    return true;
-}
-
-void IniSection::DeleteCurrentKey() {
-    IniKey* key = static_cast<IniKey*>(keys.Current());
-    if (!key) return;
-    keys.RemoveCurrent();
-    keyIndex.Invalidate();
-    IniFreeKey(key);
-}
-
-void IniSection::CurrentKeyName(char* destination, int size) const {
-    const IniKey* key = static_cast<const IniKey*>(keys.Current());
-    if (key) CopyString(destination, key->name, size);
-}
+void IniFile::FreeKey(IniKey* key) { m_store.keys.Give(key); }
 
 // ---- Construction and lifetime ------------------------------------------------
 
@@ -163,8 +190,9 @@ void IniFile::ClearSections() {
     for (CursorList::Node* node = m_sections.HeadNode(); node; node = node->next) {
         IniSection::Free(static_cast<IniSection*>(node->element));
     }
-    m_sections.Empty();
+    m_sections.Forget();
     m_sectionIndex.Release();
+    m_store.Release();  // the blocks of every key, section and node
 }
 
 void IniFile::Clear() {
@@ -192,6 +220,122 @@ int IniFile::SetWriteBackDefaults(int flag) {
 }
 
 // ---- Loading ----------------------------------------------------------------------
+
+// The names of the keys of the section being read, to find a repeated name
+// with one probe instead of a walk over the section. It answers as the
+// section's own look-up does: the first key of that name and its position.
+// Emptied for each section by a new generation; without memory it is unusable
+// and the section's look-up answers instead.
+class IniFile::KeyNameSet {
+public:
+    ~KeyNameSet() {
+        if (m_slots) ShellFree(m_slots);
+    }
+    void Begin() {
+        ++m_generation;
+        m_entries = 0;
+        m_broken = false;
+    }
+    // The key named name in section, leaving the section's position as its own
+    // look-up would; null when there is none.
+    IniKey* Find(IniSection* section, const char* name) {
+        if (!Ready(section)) return section->FindKey(name);
+        if (IsEmptyString(name)) return nullptr;
+        const uint32_t hash = QuickHash(name);
+        m_lastHash = hash;
+        for (uint32_t slot = hash & m_mask; m_slots[slot].generation == m_generation; slot = (slot + 1) & m_mask) {
+            const Entry& entry = m_slots[slot];
+            IniKey* key = static_cast<IniKey*>(entry.node->element);
+            if (entry.hash == hash && IniNamesEqual(key->name, name)) {
+                section->keys.SetPosition(entry.node, entry.index);
+                return key;
+            }
+        }
+        section->keys.SetPosition(nullptr, -1);
+        return nullptr;
+    }
+    // After a key was appended to section.
+    void Added(IniSection* section) {
+        const int32_t count = section->keys.Count();
+        if (m_broken || !m_slots || m_entries != count - 1) {
+            m_broken = true;
+            return;
+        }
+        if (static_cast<uint32_t>(count) * 2u > m_mask + 1)
+            Rebuild(section);
+        else
+            Insert(section->keys.TailNode(), count - 1, m_lastHash);
+    }
+
+private:
+    struct Entry {
+        CursorList::Node* node;
+        int32_t index;
+        uint32_t hash;
+        uint32_t generation;
+    };
+
+    // A section holds few keys: the length and a few letters (without case)
+    // tell most names apart, and equal names always agree on them.
+    static uint32_t QuickHash(const char* name) {
+        const size_t length = strlen(name);
+        auto fold = [](char c) {
+            unsigned byte = static_cast<unsigned char>(c);
+            return byte - ((byte - 'a' < 26u) << 5);
+        };
+        uint32_t hash = static_cast<uint32_t>(length) * 0x9E3779B1u;
+        if (length) {
+            hash ^= fold(name[0]) ^ fold(name[length - 1]) << 8 ^ fold(name[length / 2]) << 16 ^
+                    fold(name[length > 1 ? length - 2 : 0]) << 24;
+        }
+        hash ^= hash >> 15;
+        hash *= 0x2c1b3c6du;
+        hash ^= hash >> 12;
+        return hash;
+    }
+
+    // The set holds exactly the keys of section.
+    bool Ready(IniSection* section) {
+        if (!m_broken && !m_slots) Rebuild(section);
+        if (!m_broken && m_entries != section->keys.Count()) m_broken = true;
+        return !m_broken;
+    }
+    void Rebuild(IniSection* section) {
+        const int32_t count = section->keys.Count();
+        uint32_t slots = m_slots ? m_mask + 1 : 64;
+        while (slots < static_cast<uint32_t>(count) * 4u) slots *= 2;
+        if (!m_slots || slots != m_mask + 1) {
+            Entry* table = static_cast<Entry*>(ShellAlloc(sizeof(Entry) * slots));
+            if (!table) {
+                m_broken = true;
+                return;
+            }
+            if (m_slots) ShellFree(m_slots);
+            m_slots = table;
+            m_mask = slots - 1;
+        }
+        memset(m_slots, 0, sizeof(Entry) * (m_mask + 1));
+        m_generation = 1;
+        m_entries = 0;
+        int32_t index = 0;
+        for (CursorList::Node* node = section->keys.HeadNode(); node; node = node->next) {
+            Insert(node, index++, QuickHash(static_cast<const IniKey*>(node->element)->name));
+        }
+    }
+    void Insert(CursorList::Node* node, int32_t index, uint32_t hash) {
+        uint32_t slot = hash & m_mask;
+        while (m_slots[slot].generation == m_generation) slot = (slot + 1) & m_mask;
+        m_slots[slot] = {node, index, hash, m_generation};
+        ++m_entries;
+    }
+
+    Entry* m_slots = nullptr;
+    uint32_t m_mask = 0;
+    uint32_t m_generation = 1;
+    int32_t m_entries = 0;
+    uint32_t m_lastHash = 0;  // of the name last looked up: the key appended next
+    bool m_broken = false;
+};
 
 // The files being read, from the one just opened back to the document's own:
 // an include of one of them would never end.
@@ -249,13 +393,12 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
 
     text[count] = 0;
     m_pool.Advance(count + 1);
-    // Every line end becomes a zero byte: the text turns into a run of lines.
-    for (char* p = text; p < text + count; ++p) {
-        if (*p == '\r' || *p == '\n') *p = 0;
-    }
 
     CursorList includes;  // names of included files, pointers into the pool
-    ParseText(text, text + count + 1, path, includes);
+    {
+        KeyNameSet names;
+        ParseText(text, text + count + 1, path, includes, names);
+    }
 
     LoadChain link = {path, chain, chain ? chain->depth + 1 : 0};
     for (void* name = includes.First(); name; name = includes.Next()) {
@@ -264,33 +407,42 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
     return complete;
 }
 
-void IniFile::ParseText(char* text, char* end, const char* path, CursorList& includes) {
+// The text becomes a run of zero-terminated lines as it is walked: every CR
+// and LF turns into a zero byte.
+void IniFile::ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names) {
+    LineView line;
+    bool scanned = false;  // line holds the line at the walk's position
     char* next = text;
-    while (next < end) {
-        char* line = TrimLine(next, &next);
-        if (*line == '[') {
-            char* name = line + 1;
+    while (scanned || next < end) {
+        if (!scanned) {
+            ScanLine(next, &line);
+            next = line.next;
+        }
+        scanned = false;
+        if (*line.text == '[') {
+            char* name = line.text + 1;
             StripClosingBracket(name);
             if (HasSection(name)) {
                 // Its key lines are skipped below: only '[' and '#' lines count here.
                 LogWarning("Deleting duplicate section %s from %s...", name, path);
                 continue;
             }
-            IniSection* section = IniSection::Make(name);
+            IniSection* section = IniSection::Make(&m_store, name);
             if (!section) {
                 LogError("Unable to allocate section %s, file %s!", name, path);
                 continue;
             }
-            next = ReadKeys(section, next, end, path);
+            names.Begin();
+            scanned = ReadKeys(section, &next, end, path, names, &line);
             if (!AppendSection(section)) {
                 LogError("Unable to append section %s to the list, file %s!", name, path);
                 IniSection::Free(section);
             }
-        } else if (*line == '#') {
-            char* blank = FindChar(line + 1, ' ');
+        } else if (*line.text == '#') {
+            char* blank = FindChar(line.text + 1, ' ');
             if (!blank) continue;
             *blank = 0;
-            if (!StringsEqual(line + 1, "include", false)) continue;
+            if (!StringsEqual(line.text + 1, "include", false)) continue;
             char* name = blank + 1;
             while (IniIsSpace(static_cast<unsigned char>(*name))) ++name;
             if (*name == '"') {
@@ -308,46 +460,57 @@ void IniFile::ParseText(char* text, char* end, const char* path, CursorList& inc
     }
 }
 
-char* IniFile::ReadKeys(IniSection* section, char* next, char* end, const char* path) {
-    while (next < end) {
-        char* following;
-        char* line = TrimLine(next, &following);
-        // A header or a '#' line ends the section and is left to the caller.
-        if (*line == '[' || *line == '#') return next;
-        next = following;
-        if (!*line || *line == ';') continue;
-        char* equals = FindSeparator(line, '=');
-        if (!equals) continue;
+// Reads the key lines after a header. True when it stopped at a header or a
+// '#' line, which is then left in *line for the caller.
+bool IniFile::ReadKeys(IniSection* section, char** next, char* end, const char* path, KeyNameSet& names,
+                       LineView* line) {
+    while (*next < end) {
+        ScanLine(*next, line);
+        *next = line->next;
+        char* text = line->text;
+        if (*text == '[' || *text == '#') return true;
+        if (!*text || *text == ';' || !line->equals) continue;
+        char* equals = line->equals;
         *equals = 0;
-        char* name = line;
         char* nameEnd = equals;
-        while (nameEnd > name && IniIsSpace(static_cast<unsigned char>(nameEnd[-1]))) --nameEnd;
+        while (nameEnd > text && IniIsSpace(static_cast<unsigned char>(nameEnd[-1]))) --nameEnd;
         *nameEnd = 0;
+        char* name = text;
         char* value = equals + 1;
         while (IniIsSpace(static_cast<unsigned char>(*value))) ++value;
 
         // The first definition of a name wins.
-        if (section->FindKey(name)) {
+        if (names.Find(section, name)) {
             LogNotice("Deleting duplicate key %s from %s...", name, m_path);
             continue;
         }
-        IniKey* key = IniMakeStringKey(name, value);
+        IniKey* key = MakeKey(name);
         if (!key) {
             LogError("Unable to allocate key %s, file %s!", name, path);
             continue;
         }
+        if (*value) {
+            key->text = value;
+            key->intValue = IniParseInt(value);
+            key->floatValue = IniParseFloat(value);
+        }
         if (!section->AppendKey(key)) {
             LogError("Unable to append key %s to section %s, file %s!", name, section->name, path);
-            IniFreeKey(key);
+            FreeKey(key);
+            continue;
         }
+        names.Added(section);
     }
-    return next;
+    return false;
 }
 
 // ---- Look-ups and changes -------------------------------------------------------
 
 bool IniFile::AppendSection(IniSection* section) {
-    if (!section || !m_sections.Append(section)) return false;
+    if (!section) return false;
+    void* node = m_store.nodes.Take();
+    if (!node) return false;
+    m_sections.AppendNode(static_cast<CursorList::Node*>(node), section);
     m_sectionIndex.Appended(m_sections);
     return true;
 }
@@ -369,7 +532,7 @@ void IniFile::DeleteKey(const char* section, const char* key) {
 void IniFile::DeleteSection(const char* section) {
     IniSection* found = FindSection(section);
     if (!found) return;
-    m_sections.RemoveCurrent();
+    m_store.nodes.Give(m_sections.UnlinkCurrent());
     m_sectionIndex.Invalidate();
     IniSection::Free(found);
 }
@@ -394,7 +557,7 @@ IniSection* IniFile::MakeSection(const char* name) {
         LogError("Unable to append string %s to the buffer!", name);
         return nullptr;
     }
-    IniSection* section = IniSection::Make(stored);
+    IniSection* section = IniSection::Make(&m_store, stored);
     if (!section || !AppendSection(section)) {
         LogError("Unable to append section %s to the list!", name);
         IniSection::Free(section);
@@ -419,5 +582,5 @@ IniKey* IniFile::NewKeyWithName(const char* key, const char* message) {
         return nullptr;
     }
     TrimString(name);
-    return IniMakeKey(name);
+    return MakeKey(name);
 }

@@ -11,6 +11,7 @@
 
 #include "files/cursor_list.h"
 #include "files/string_pool.h"
+#include "ini/ini_arena.h"
 #include "ini/ini_name_index.h"
 
 #include <cstdint>
@@ -27,18 +28,20 @@ struct IniKey {
     float floatValue;
 };
 
-// A key of string type made from a name and a value as read from a file: the
-// value's integer and float conversions are filled in. Allocated through the
-// memory service (null when that fails); freed with IniFreeKey.
-IniKey* IniMakeStringKey(char* name, char* value);
-IniKey* IniMakeKey(char* name);  // all representations empty
-void IniFreeKey(IniKey* key);
+// Where a document keeps its keys, sections and list nodes.
+struct IniStore {
+    IniStore();
+    void Release();
+    IniArena keys;
+    IniArena sections;
+    IniArena nodes;
+};
 
 class IniSection {
 public:
-    // A section of the given name (a text the document keeps); null when the
-    // memory service has none. Freed with Free, which frees its keys too.
-    static IniSection* Make(char* name);
+    // A section of the given name (a text the document keeps), kept in store;
+    // null when there is no memory for it. Free gives it back with its keys.
+    static IniSection* Make(IniStore* store, char* name);
     static void Free(IniSection* section);
 
     IniKey* FindKey(const char* key);
@@ -49,7 +52,8 @@ public:
     void CurrentKeyName(char* destination, int size) const;
     int CountNumberedKeys(const char* format);
 
-    // Appends a key; false (and the key is not taken) when no list node is left.
+    // Appends a key made by the section's document; false (and the key is
+    // not taken) when there is no memory for its list node.
     bool AppendKey(IniKey* key);
     // Unlinks and frees the key at the list position.
     void DeleteCurrentKey();
@@ -57,10 +61,11 @@ public:
     char* name;
     CursorList keys;  // of IniKey; change it only through this class
     IniNameIndex keyIndex;
+    IniStore* store;
 
 private:
-    explicit IniSection(char* sectionName);
-    ~IniSection();
+    IniSection(IniStore* sectionStore, char* sectionName);
+    ~IniSection() = default;
 };
 
 class IniFile {
@@ -93,8 +98,13 @@ public:
     // Stores newName in the pool and makes it the section's name; the new name,
     // or null when the section is missing or the pool is full.
     char* RenameSection(const char* section, const char* newName);
-    // Appends a made key to the named section, making the section first when
-    // it is missing. False for a null key or when memory or pool run out.
+    // A key of string type with every representation empty, kept by this
+    // document (null when there is no memory for it); for AddKey.
+    IniKey* MakeKey(char* name);
+    void FreeKey(IniKey* key);
+    // Appends a key made by MakeKey to the named section, making the section
+    // first when it is missing. False for a null key or when memory or pool
+    // run out; the key then stays the caller's to free.
     bool AddKey(const char* section, IniKey* key);
     int SetWriteBackDefaults(int flag);
 
@@ -148,9 +158,17 @@ public:
 
 private:
     struct LoadChain;
+    class KeyNameSet;
+    // One line of text, trimmed in place.
+    struct LineView {
+        char* text;    // the first non-blank character
+        char* equals;  // the first '=' that is a character of its own, or null
+        char* next;    // where the following line starts
+    };
+    static void ScanLine(char* start, LineView* line);
     bool LoadFile(const char* path, const LoadChain* chain);
-    void ParseText(char* text, char* end, const char* path, CursorList& includes);
-    char* ReadKeys(IniSection* section, char* line, char* end, const char* path);
+    void ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names);
+    bool ReadKeys(IniSection* section, char** next, char* end, const char* path, KeyNameSet& names, LineView* line);
     bool AppendSection(IniSection* section);
     IniSection* MakeSection(const char* name);
     char* StoreString(const char* text);
@@ -158,7 +176,7 @@ private:
     void ClearSections();
 
     char m_path[260];
-    CursorList m_sections;  // of IniSection
+    CursorList m_sections;  // of IniSection, nodes from m_store
     StringPool m_pool;
     int m_writeBackDefaults = 0;
     int m_notLoaded = 1;
@@ -166,4 +184,5 @@ private:
     char* m_trueText = nullptr;
     char* m_falseText = nullptr;
     IniNameIndex m_sectionIndex;
+    IniStore m_store;
 };

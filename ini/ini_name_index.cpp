@@ -48,6 +48,27 @@ bool IniNameIndex::Build(const CursorList& list) {
     return true;
 }
 
+// Twice the slots, the entries moved over with the hashes they have.
+bool IniNameIndex::Grow() {
+    const uint32_t slots = (m_mask + 1) * 2;
+    if (slots == 0 || slots > (1u << 30)) return false;
+    Entry* table = static_cast<Entry*>(ShellAlloc(sizeof(Entry) * slots));
+    if (!table) return false;
+    memset(table, 0, sizeof(Entry) * slots);
+    Entry* old = m_table;
+    const uint32_t oldSlots = m_mask + 1;
+    m_table = table;
+    m_mask = slots - 1;
+    for (uint32_t i = 0; i < oldSlots; ++i) {
+        if (!old[i].node) continue;
+        uint32_t slot = old[i].hash & m_mask;
+        while (m_table[slot].node) slot = (slot + 1) & m_mask;
+        m_table[slot] = old[i];
+    }
+    ShellFree(old);
+    return true;
+}
+
 void IniNameIndex::Appended(CursorList& list) {
     if (!m_table || m_stale) return;  // built when next needed
     CursorList::Node* tail = list.TailNode();
@@ -55,8 +76,8 @@ void IniNameIndex::Appended(CursorList& list) {
         m_stale = true;
         return;
     }
-    if (static_cast<uint32_t>(m_entries + 1) * 2u > m_mask + 1) {
-        if (!Build(list)) Release();  // the rebuild includes the tail
+    if (static_cast<uint32_t>(m_entries + 1) * 2u > m_mask + 1 && !Grow()) {
+        Release();  // built again when next needed
         return;
     }
     Insert(tail, list.Count() - 1);

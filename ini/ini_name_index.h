@@ -46,6 +46,7 @@ private:
     };
 
     bool Build(const CursorList& list);
+    bool Grow();
     void Insert(CursorList::Node* node, int32_t index);
 
     NameOf m_nameOf;

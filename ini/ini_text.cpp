@@ -86,11 +86,18 @@ bool IniNamesEqual(const char* a, const char* b) {
 }
 
 uint32_t IniNameHash(const char* name) {
-    uint32_t hash = 2166136261u;
+    uint32_t hash = 5381;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
-        hash ^= Fold(*p);
-        hash *= 16777619u;
+        unsigned c = *p;
+        c -= (c - 'a' < 26u) << 5;  // ASCII letters without case
+        hash = hash * 33 + c;
     }
+    // Spread the bits, so that similar names land in different slots.
+    hash ^= hash >> 16;
+    hash *= 0x85ebca6bu;
+    hash ^= hash >> 13;
+    hash *= 0xc2b2ae35u;
+    hash ^= hash >> 16;
     return hash;
 }
 

@@ -178,7 +178,7 @@ TEST_F(IniAccessTest, SetterPoolFailuresReportTheirMessages) {
 
 TEST_F(IniAccessTest, AddKeyMakesTheSectionAndReportsAFullPool) {
     IniFile& ini = Doc("", 0, 4);
-    IniKey* key = IniMakeKey(nullptr);
+    IniKey* key = ini.MakeKey(nullptr);
     ASSERT_NE(key, nullptr);
     EXPECT_FALSE(ini.AddKey("TooLong", key));
     EXPECT_TRUE(m_log.HasError("Unable to append string TooLong to the buffer!"));

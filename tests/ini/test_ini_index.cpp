@@ -125,7 +125,7 @@ TEST_F(IniTest, KeyLookUpsMatchTheRotatingSearch) {
         case 3: {  // a key appended directly may repeat a name
             static char dupUpper[] = "Dup";
             static char dupLower[] = "dup";
-            IniKey* key = IniMakeKey(section->keys.Count() % 2 ? dupUpper : dupLower);
+            IniKey* key = ini.MakeKey(section->keys.Count() % 2 ? dupUpper : dupLower);
             model.Append(key->name);
             ASSERT_TRUE(ini.AddKey("S", key));
             break;

@@ -1,0 +1,51 @@
+#include "ini/ini_arena.h"
+
+#include "shell/shell_memory.h"
+
+namespace {
+const size_t kFirstBlockSlots = 16;
+const size_t kLargestBlockSlots = 4096;
+}  // namespace
+
+IniArena::IniArena(size_t slotSize) : m_nextBlockSlots(kFirstBlockSlots) {
+    const size_t align = sizeof(void*);
+    if (slotSize < sizeof(void*)) slotSize = sizeof(void*);
+    m_slotSize = (slotSize + align - 1) / align * align;
+}
+
+void* IniArena::Take() {
+    if (m_free) {
+        void* slot = m_free;
+        m_free = *static_cast<void**>(slot);
+        return slot;
+    }
+    if (m_unused == m_end) {
+        Block* block = static_cast<Block*>(ShellAlloc(sizeof(Block) + m_slotSize * m_nextBlockSlots));
+        if (!block) return nullptr;
+        block->next = m_blocks;
+        m_blocks = block;
+        m_unused = reinterpret_cast<char*>(block + 1);
+        m_end = m_unused + m_slotSize * m_nextBlockSlots;
+        if (m_nextBlockSlots < kLargestBlockSlots) m_nextBlockSlots *= 2;
+    }
+    void* slot = m_unused;
+    m_unused += m_slotSize;
+    return slot;
+}
+
+void IniArena::Give(void* slot) {
+    if (!slot) return;
+    *static_cast<void**>(slot) = m_free;
+    m_free = slot;
+}
+
+void IniArena::Release() {
+    while (m_blocks) {
+        Block* next = m_blocks->next;
+        ShellFree(m_blocks);
+        m_blocks = next;
+    }
+    m_unused = m_end = nullptr;
+    m_free = nullptr;
+    m_nextBlockSlots = kFirstBlockSlots;
+}
