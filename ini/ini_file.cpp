@@ -221,6 +221,26 @@ int IniFile::SetWriteBackDefaults(int flag) {
 
 // ---- Loading ----------------------------------------------------------------------
 
+// Names of entries that could not be stored while reading (no memory): a later
+// entry of the same name is still a duplicate and is dropped, so a failure
+// loses the entry but never lets another take its place. Up to kCapacity names
+// are remembered; the names are texts of the pool.
+struct IniFile::LostNames {
+    static const int kCapacity = 32;
+    const char* names[kCapacity];
+    int count = 0;
+    void Add(const char* name) {
+        if (count < kCapacity && !IsEmptyString(name)) names[count++] = name;
+    }
+    bool Has(const char* name) const {
+        if (IsEmptyString(name)) return false;
+        for (int i = 0; i < count; ++i) {
+            if (IniNamesEqual(names[i], name)) return true;
+        }
+        return false;
+    }
+};
+
 // The names of the keys of the section being read, to find a repeated name
 // with one probe instead of a walk over the section. It answers as the
 // section's own look-up does: the first key of that name and its position.
@@ -235,6 +255,7 @@ public:
         ++m_generation;
         m_entries = 0;
         m_broken = false;
+        lost.count = 0;
     }
     // The key named name in section, leaving the section's position as its own
     // look-up would; null when there is none.
@@ -335,6 +356,9 @@ private:
     int32_t m_entries = 0;
     uint32_t m_lastHash = 0;  // of the name last looked up: the key appended next
     bool m_broken = false;
+
+public:
+    LostNames lost;  // keys of this section that could not be stored
 };
 
 // The files being read, from the one just opened back to the document's own:
@@ -343,6 +367,7 @@ struct IniFile::LoadChain {
     const char* path;
     const LoadChain* parent;
     int depth;
+    LostNames* lostSections;
 };
 
 bool IniFile::Load(const char* path) { return LoadFile(path, nullptr); }
@@ -394,13 +419,16 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
     text[count] = 0;
     m_pool.Advance(count + 1);
 
+    // Sections that could not be stored, over the whole load with its includes.
+    LostNames ownLostSections;
+    LostNames* lostSections = chain ? chain->lostSections : &ownLostSections;
     CursorList includes;  // names of included files, pointers into the pool
     {
         KeyNameSet names;
-        ParseText(text, text + count + 1, path, includes, names);
+        ParseText(text, text + count + 1, path, includes, names, *lostSections);
     }
 
-    LoadChain link = {path, chain, chain ? chain->depth + 1 : 0};
+    LoadChain link = {path, chain, chain ? chain->depth + 1 : 0, lostSections};
     for (void* name = includes.First(); name; name = includes.Next()) {
         LoadFile(static_cast<const char*>(name), &link);
     }
@@ -409,7 +437,8 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
 
 // The text becomes a run of zero-terminated lines as it is walked: every CR
 // and LF turns into a zero byte.
-void IniFile::ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names) {
+void IniFile::ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names,
+                        LostNames& lostSections) {
     LineView line;
     bool scanned = false;  // line holds the line at the walk's position
     char* next = text;
@@ -422,7 +451,7 @@ void IniFile::ParseText(char* text, char* end, const char* path, CursorList& inc
         if (*line.text == '[') {
             char* name = line.text + 1;
             StripClosingBracket(name);
-            if (HasSection(name)) {
+            if (HasSection(name) || lostSections.Has(name)) {
                 // Its key lines are skipped below: only '[' and '#' lines count here.
                 LogWarning("Deleting duplicate section %s from %s...", name, path);
                 continue;
@@ -430,6 +459,7 @@ void IniFile::ParseText(char* text, char* end, const char* path, CursorList& inc
             IniSection* section = IniSection::Make(&m_store, name);
             if (!section) {
                 LogError("Unable to allocate section %s, file %s!", name, path);
+                lostSections.Add(name);
                 continue;
             }
             names.Begin();
@@ -437,6 +467,7 @@ void IniFile::ParseText(char* text, char* end, const char* path, CursorList& inc
             if (!AppendSection(section)) {
                 LogError("Unable to append section %s to the list, file %s!", name, path);
                 IniSection::Free(section);
+                lostSections.Add(name);
             }
         } else if (*line.text == '#') {
             char* blank = FindChar(line.text + 1, ' ');
@@ -479,14 +510,15 @@ bool IniFile::ReadKeys(IniSection* section, char** next, char* end, const char* 
         char* value = equals + 1;
         while (IniIsSpace(static_cast<unsigned char>(*value))) ++value;
 
-        // The first definition of a name wins.
-        if (names.Find(section, name)) {
+        // The first definition of a name wins, even when it could not be stored.
+        if (names.Find(section, name) || names.lost.Has(name)) {
             LogNotice("Deleting duplicate key %s from %s...", name, m_path);
             continue;
         }
         IniKey* key = MakeKey(name);
         if (!key) {
             LogError("Unable to allocate key %s, file %s!", name, path);
+            names.lost.Add(name);
             continue;
         }
         if (*value) {
@@ -497,6 +529,7 @@ bool IniFile::ReadKeys(IniSection* section, char** next, char* end, const char* 
         if (!section->AppendKey(key)) {
             LogError("Unable to append key %s to section %s, file %s!", name, section->name, path);
             FreeKey(key);
+            names.lost.Add(name);
             continue;
         }
         names.Added(section);

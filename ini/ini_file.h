@@ -158,6 +158,7 @@ public:
 
 private:
     struct LoadChain;
+    struct LostNames;
     class KeyNameSet;
     // One line of text, trimmed in place.
     struct LineView {
@@ -167,7 +168,8 @@ private:
     };
     static void ScanLine(char* start, LineView* line);
     bool LoadFile(const char* path, const LoadChain* chain);
-    void ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names);
+    void ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names,
+                   LostNames& lostSections);
     bool ReadKeys(IniSection* section, char** next, char* end, const char* path, KeyNameSet& names, LineView* line);
     bool AppendSection(IniSection* section);
     IniSection* MakeSection(const char* name);
