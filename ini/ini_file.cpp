@@ -35,8 +35,8 @@ enum : unsigned char { kPlain = 0, kLineEnd = 1, kEquals = 2, kHighByte = 4 };
 struct ByteClasses {
     unsigned char of[256];
     ByteClasses() : of() {
-        of[0] = of['\r'] = of['\n'] = kLineEnd;
-        of['='] = kEquals;
+        of[0] = of[static_cast<unsigned char>('\r')] = of[static_cast<unsigned char>('\n')] = kLineEnd;
+        of[static_cast<unsigned char>('=')] = kEquals;
         for (int c = 0x80; c < 0x100; ++c) of[c] = kHighByte;
     }
 };
