@@ -129,7 +129,9 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     std::vector<double> destroys;
     std::vector<double> inihTimes;
     int loadedKeys = 0;
+#ifdef VARN_HAVE_INIH
     long inihKeys = 0;
+#endif
     for (int round = 0; round < rounds; ++round) {
         Clock::time_point start = Clock::now();
         IniFile* ini = new IniFile("big.ini", 0, 0, IniFile::kDefaultExtra);
