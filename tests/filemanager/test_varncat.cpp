@@ -1,7 +1,7 @@
 // varncat run as a process: create, list, extract, cat, crc and bad usage.
 #include "files/crc32.h"
 #include "files/file_manager.h"
-#include "tests/support/scratch_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -14,57 +14,12 @@
 
 namespace {
 
-// The tool's path as this program's system sees it.
-std::string ToolPath() {
-    std::string path = VARNCAT_PATH;
-#ifdef _WIN32
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;  // the build tree seen from Wine
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-#endif
-    return path;
-}
+using testsupport::Quote;
+using testsupport::ToolResult;
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(testsupport::HostPath(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-class VarncatTest : public ::testing::Test {
+class VarncatTest : public testsupport::ToolTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.Made()); }
-
-    Result Run(const std::string& arguments) {
-        std::string out = m_dir.File("stdout.txt");
-        std::string err = m_dir.File("stderr.txt");
-        std::string command = Quote(ToolPath()) + " " + arguments + " > " + Quote(Host(out)) + " 2> " + Quote(Host(err));
-#ifdef _WIN32
-        command = "\"" + command + "\"";  // cmd /c keeps the inner quotes only inside an outer pair
-#endif
-        int status = std::system(command.c_str());
-#ifdef _WIN32
-        int code = status;
-#else
-        int code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : -1;
-#endif
-        return {code, ReadFile(out), ReadFile(err)};
-    }
-    // A path of the scratch directory as the shell wants it.
-    std::string Host(const std::string& path) { return testsupport::HostPath(path).string(); }
-    std::string File(const std::string& name) { return Quote(Host(m_dir.File(name))); }
-
-    testsupport::ScratchDir m_dir;
+    VarncatTest() : ToolTest(VARNCAT_PATH) {}
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -86,11 +41,11 @@ TEST_F(VarncatTest, CreatedCatalogsListExtractAndResolve) {
     ASSERT_TRUE(plat::DirMake(m_dir.File("sub").c_str()));
     ASSERT_TRUE(m_dir.Write("sub\\button.tga", binary));
     ASSERT_TRUE(m_dir.Write("empty.ini", ""));
-    Result created = Run("create " + File("out.cat") + " " + File("Alpha.txt") + " " + File("sub\\button.tga") + " " +
+    ToolResult created = Run("create " + File("out.cat") + " " + File("Alpha.txt") + " " + File("sub\\button.tga") + " " +
                          File("empty.ini"));
     ASSERT_EQ(created.code, 0) << created.err;
 
-    Result listed = Run("list " + File("out.cat"));
+    ToolResult listed = Run("list " + File("out.cat"));
     ASSERT_EQ(listed.code, 0) << listed.err;
     std::vector<std::string> lines = Lines(listed.out);
     ASSERT_EQ(lines.size(), 4u) << listed.out;
@@ -109,19 +64,19 @@ TEST_F(VarncatTest, CreatedCatalogsListExtractAndResolve) {
     EXPECT_EQ(files.fmgGetCheckSum("button.tga"), Crc32Bytewise(0, binary.data(), binary.size()));
     files.Shutdown();
 
-    Result extracted = Run("extract " + File("out.cat") + " " + File("unpacked"));
+    ToolResult extracted = Run("extract " + File("out.cat") + " " + File("unpacked"));
     ASSERT_EQ(extracted.code, 0) << extracted.err;
-    EXPECT_EQ(ReadFile(m_dir.File("unpacked\\ALPHA.TXT")), "alpha text");
-    EXPECT_EQ(ReadFile(m_dir.File("unpacked\\BUTTON.TGA")), binary);
+    EXPECT_EQ(testsupport::ReadWholeFile(m_dir.File("unpacked\\ALPHA.TXT")), "alpha text");
+    EXPECT_EQ(testsupport::ReadWholeFile(m_dir.File("unpacked\\BUTTON.TGA")), binary);
     EXPECT_TRUE(plat::FileIsPlain(m_dir.File("unpacked\\EMPTY.INI").c_str()));
 
-    Result shown = Run("cat --catalog " + File("out.cat") + " " + Quote("Menu\\Button.tga"));
+    ToolResult shown = Run("cat --catalog " + File("out.cat") + " " + Quote("Menu\\Button.tga"));
     ASSERT_EQ(shown.code, 0) << shown.err;
     EXPECT_EQ(shown.out, binary);  // byte for byte, no line-end translation
 
     char expected[16];
     snprintf(expected, sizeof expected, "%08x", static_cast<unsigned>(Crc32Bytewise(0, binary.data(), binary.size())));
-    Result checked = Run("crc --catalog " + File("out.cat") + " button.tga");
+    ToolResult checked = Run("crc --catalog " + File("out.cat") + " button.tga");
     ASSERT_EQ(checked.code, 0) << checked.err;
     EXPECT_EQ(Lines(checked.out), std::vector<std::string>{expected});
 }
@@ -143,17 +98,17 @@ TEST_F(VarncatTest, OptionsDecideTheResolutionOrder) {
     ASSERT_TRUE(m_dir.Write("cache\\first.txt", "cache file"));
     EXPECT_EQ(Run("cat --root " + File("root") + " --cache " + File("cache") + catalogs + " " + Quote("a\\b\\first.txt")).out,
               "cache file");
-    Result crc = Run("crc --root " + File("root") + " first.txt");
+    ToolResult crc = Run("crc --root " + File("root") + " first.txt");
     char expected[16];
     snprintf(expected, sizeof expected, "%08x", static_cast<unsigned>(Crc32Bytewise(0, "root file", 9)));
     EXPECT_EQ(Lines(crc.out), std::vector<std::string>{expected});
 }
 
 TEST_F(VarncatTest, BadUsageAndFailuresAreReported) {
-    Result none = Run("");
+    ToolResult none = Run("");
     EXPECT_EQ(none.code, 2);
     EXPECT_NE(none.err.find("usage: varncat"), std::string::npos);
-    Result help = Run("--help");
+    ToolResult help = Run("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("varncat list CAT"), std::string::npos);
     EXPECT_EQ(Run("unpack x.cat").code, 2);
@@ -164,19 +119,19 @@ TEST_F(VarncatTest, BadUsageAndFailuresAreReported) {
     EXPECT_EQ(Run("cat a.txt b.txt").code, 2);
 
     ASSERT_TRUE(m_dir.Write("text.cat", "plain text, not a catalog, long enough for a header"));
-    Result notCatalog = Run("list " + File("text.cat"));
+    ToolResult notCatalog = Run("list " + File("text.cat"));
     EXPECT_EQ(notCatalog.code, 1);
     EXPECT_NE(notCatalog.err.find(" is not a catalog file!"), std::string::npos) << notCatalog.err;
-    Result missing = Run("list " + File("missing.cat"));
+    ToolResult missing = Run("list " + File("missing.cat"));
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("Unable to open catalog file "), std::string::npos) << missing.err;
 
     ASSERT_TRUE(m_dir.Write("README", "no extension"));
-    Result noExtension = Run("create " + File("r.cat") + " " + File("README"));
+    ToolResult noExtension = Run("create " + File("r.cat") + " " + File("README"));
     EXPECT_EQ(noExtension.code, 1);
     EXPECT_NE(noExtension.err.find("has no extension"), std::string::npos);
     EXPECT_FALSE(plat::FileIsPlain(m_dir.File("r.cat").c_str()));
-    Result absent = Run("cat --root " + Quote(Host(m_dir.Path())) + " absent.txt");
+    ToolResult absent = Run("cat --root " + Quote(Host(m_dir.Path())) + " absent.txt");
     EXPECT_EQ(absent.code, 1);
     EXPECT_NE(absent.err.find("File absent.txt not found!"), std::string::npos) << absent.err;
     EXPECT_EQ(Run("crc absent.txt").code, 1);

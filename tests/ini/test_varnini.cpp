@@ -1,6 +1,6 @@
 // varnini run as a process: save, get, set, defaults, catalogs and bad usage.
 #include "tests/filemanager/catalog_bytes.h"
-#include "tests/support/scratch_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -23,62 +23,17 @@ std::string Native(const std::string& text) {
     return out;
 }
 
-// A path of the build or source tree as this program's system sees it.
-std::string SystemSidePath(std::string path) {
-#ifdef _WIN32
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-#endif
-    return path;
-}
+using testsupport::Quote;
+using testsupport::ToolResult;
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(testsupport::HostPath(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-class VarniniTest : public ::testing::Test {
+class VarniniTest : public testsupport::ToolTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.Made()); }
-
-    Result Run(const std::string& arguments) {
-        std::string out = m_dir.File("stdout.txt");
-        std::string err = m_dir.File("stderr.txt");
-        std::string command = Quote(SystemSidePath(VARNINI_PATH)) + " " + arguments + " > " + Quote(Host(out)) +
-                              " 2> " + Quote(Host(err));
-#ifdef _WIN32
-        command = "\"" + command + "\"";
-#endif
-        int status = std::system(command.c_str());
-#ifdef _WIN32
-        int code = status;
-#else
-        int code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : -1;
-#endif
-        return {code, ReadFile(out), ReadFile(err)};
-    }
-    std::string Host(const std::string& path) { return testsupport::HostPath(path).string(); }
-    std::string File(const std::string& name) { return Quote(Host(m_dir.File(name))); }
-    std::string Contents(const std::string& name) { return ReadFile(m_dir.File(name)); }
-
-    testsupport::ScratchDir m_dir;
+    VarniniTest() : ToolTest(VARNINI_PATH) {}
 };
 
 TEST_F(VarniniTest, SaveRewritesAFileInTheSystemsFormat) {
     ASSERT_TRUE(m_dir.Write("in.ini", "; comment\n[A]\n  X = 1 \nX=2\n#include gone.ini\n[B]\nY=two words\n"));
-    Result result = Run("save " + File("in.ini") + " " + File("out.ini"));
+    ToolResult result = Run("save " + File("in.ini") + " " + File("out.ini"));
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(Contents("out.ini"), Native("[A]\nX=1\n\n[B]\nY=two words\n\n"));
 
@@ -91,7 +46,7 @@ TEST_F(VarniniTest, SaveRewritesAFileInTheSystemsFormat) {
 TEST_F(VarniniTest, SaveAndGetReadThroughRootAndCatalogs) {
     std::string catalog = catalogtest::Build({{"MENU.INI", "[Menu]\nTitle=Main Menu\nItems=4\n"}});
     ASSERT_TRUE(m_dir.Write("Data.cat", catalog));
-    Result result = Run("get --catalog " + File("Data.cat") + " \"Menu\\Menu.ini\" Menu Title --case upper");
+    ToolResult result = Run("get --catalog " + File("Data.cat") + " \"Menu\\Menu.ini\" Menu Title --case upper");
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out, Native("MAIN MENU\n"));
     result = Run("save --root " + Quote(Host(m_dir.Path())) + " --catalog " + File("Data.cat") + " menu.ini " + File("menu_out"));
@@ -127,7 +82,7 @@ TEST_F(VarniniTest, SetAppliesTheSetterAndSaves) {
     EXPECT_EQ(Run("set " + file + " New On TRUE --type bool").code, 0);
     EXPECT_EQ(Run("set " + file + " New Gamma 1.25 --type float").code, 0);
     EXPECT_EQ(Contents("s.ini"), Native("[S]\nX=7\nMask=0x000000ff\n\n[New]\nOn=TRUE\nGamma=1.250000\n\n"));
-    Result bad = Run("set " + file + " S X seven --type int");
+    ToolResult bad = Run("set " + file + " S X seven --type int");
     EXPECT_EQ(bad.code, 2);
     EXPECT_NE(bad.err.find("seven is no int value"), std::string::npos) << bad.err;
     // A new file is made.
@@ -137,26 +92,26 @@ TEST_F(VarniniTest, SetAppliesTheSetterAndSaves) {
 
 TEST_F(VarniniTest, DefaultsWritesTheWholeTableAndKeepsValues) {
     ASSERT_TRUE(m_dir.Write("Options.ini", "[SoundOptions]\nMusicVolume=20\n"));
-    Result result = Run("defaults " + File("Options.ini"));
+    ToolResult result = Run("defaults " + File("Options.ini"));
     EXPECT_EQ(result.code, 0) << result.err;
     std::string text = Contents("Options.ini");
     EXPECT_EQ(text.rfind(Native("[SoundOptions]\nMusicVolume=20\nSoundVolume=100\n"), 0), 0u);
     EXPECT_NE(text.find(Native("[CoopMission]\nMissionMap=VARNVERDUN\n")), std::string::npos);
 
-    std::string expected = ReadFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_options.ini"));
+    std::string expected = testsupport::ReadWholeFile(testsupport::SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_options.ini"));
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(Run("defaults " + File("First.ini")).code, 0);
     EXPECT_EQ(Contents("First.ini"), Native(expected));
 }
 
 TEST_F(VarniniTest, BadUsageIsExplained) {
-    Result help = Run("--help");
+    ToolResult help = Run("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("usage: varnini save"), std::string::npos);
     EXPECT_EQ(Run("").code, 2);
     EXPECT_EQ(Run("frobnicate").code, 2);
     EXPECT_EQ(Run("get onlyfile").code, 2);
-    Result type = Run("get f.ini S K --type double");
+    ToolResult type = Run("get f.ini S K --type double");
     EXPECT_EQ(type.code, 2);
     EXPECT_NE(type.err.find("unknown type double"), std::string::npos);
     EXPECT_EQ(Run("get f.ini S K --type int --case upper").code, 2);

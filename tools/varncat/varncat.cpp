@@ -5,7 +5,7 @@
 #include "files/paths.h"
 #include "files/strings.h"
 #include "platform/platform.h"
-#include "shell/log_capture.h"
+#include "tools/support/tool_report.h"
 #include "tools/varncat/catalog_writer.h"
 
 #include <cstdio>
@@ -27,41 +27,11 @@ const char kUsage[] =
     "       --cache DIR      the cache directory; turns caching on\n"
     "       --catalog CAT    open a catalog; repeatable, searched in the order given\n";
 
-const int kFailed = 1;
-const int kBadUsage = 2;
-
-// The file manager reports through the log; the tool shows its errors.
-std::vector<std::string> g_errors;
-
-void CollectErrors(LogSeverity severity, const char* text, void*) {
-    if (severity == LogSeverity::Error && text) g_errors.push_back(text);
-}
-
-int Fail(const std::string& message) {
-    fprintf(stderr, "varncat: %s\n", message.c_str());
-    return kFailed;
-}
-
-// What the file manager and the catalog reader reported, or fallback.
-int FailWithReport(const std::string& fallback) {
-    if (g_errors.empty()) return Fail(fallback);
-    for (const std::string& error : g_errors) fprintf(stderr, "varncat: %s\n", error.c_str());
-    return kFailed;
-}
-
-int BadUsage(const std::string& message) {
-    fprintf(stderr, "varncat: %s\n%s", message.c_str(), kUsage);
-    return kBadUsage;
-}
-
-// Paths inside the system use backslashes; '/' is taken as one too.
-std::string SystemPath(const char* text) {
-    std::string path = text;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
+using toolsupport::BadUsage;
+using toolsupport::kFailed;
+using toolsupport::Fail;
+using toolsupport::FailWithReport;
+using toolsupport::SystemPath;
 
 bool WriteOut(const void* data, size_t size) { return fwrite(data, 1, size, stdout) == size; }
 
@@ -199,6 +169,7 @@ int Crc(FileManager& files, const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    toolsupport::BeginReporting("varncat", kUsage);
     if (argc < 2) return BadUsage("no command given");
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -210,7 +181,6 @@ int main(int argc, char** argv) {
         bool option = argv[i][0] == '-' && argv[i][1] == '-';
         args.push_back(option ? std::string(argv[i]) : SystemPath(argv[i]));
     }
-    LogSetCaptureSink(CollectErrors, nullptr);
     FileManager files;
     files.Initialize();
     int result;
@@ -227,6 +197,6 @@ int main(int argc, char** argv) {
     else
         result = BadUsage("unknown command " + command);
     files.Shutdown();
-    LogSetCaptureSink(nullptr, nullptr);
+    toolsupport::EndReporting();
     return result;
 }

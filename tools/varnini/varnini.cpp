@@ -6,8 +6,8 @@
 #include "files/paths.h"
 #include "host/default_options.h"
 #include "ini/ini_file.h"
-#include "shell/log_capture.h"
 #include "shell/shell.h"
+#include "tools/support/tool_report.h"
 #include "varn/registry.h"
 
 #include <cerrno>
@@ -33,34 +33,10 @@ const char kUsage[] =
     "       --catalog CAT      save, get: open a catalog; repeatable, searched in the order given\n"
     "A FILE without an extension gets \".INI\". Integers print in decimal, floats with six decimals.\n";
 
-const int kFailed = 1;
-const int kBadUsage = 2;
-
-std::vector<std::string> g_errors;
-
-void CollectErrors(LogSeverity severity, const char* text, void*) {
-    if (severity == LogSeverity::Error && text) g_errors.push_back(text);
-}
-
-int Fail(const std::string& message) {
-    for (const std::string& error : g_errors) fprintf(stderr, "varnini: %s\n", error.c_str());
-    fprintf(stderr, "varnini: %s\n", message.c_str());
-    return kFailed;
-}
-
-int BadUsage(const std::string& message) {
-    fprintf(stderr, "varnini: %s\n%s", message.c_str(), kUsage);
-    return kBadUsage;
-}
-
-// Paths inside the system use backslashes; '/' is taken as one too.
-std::string SystemPath(const std::string& text) {
-    std::string path = text;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
+using toolsupport::BadUsage;
+using toolsupport::kFailed;
+using toolsupport::Fail;
+using toolsupport::SystemPath;
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -289,6 +265,7 @@ int Defaults(FileServices& services, const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    toolsupport::BeginReporting("varnini", kUsage);
     if (argc < 2) return BadUsage("no command given");
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -299,7 +276,6 @@ int main(int argc, char** argv) {
         return BadUsage("unknown command " + command);
     Arguments args;
     if (int result = Parse(argc, argv, &args)) return result;
-    LogSetCaptureSink(CollectErrors, nullptr);
     int result;
     {
         FileServices services;
@@ -312,6 +288,6 @@ int main(int argc, char** argv) {
         else
             result = Defaults(services, args);
     }
-    LogSetCaptureSink(nullptr, nullptr);
+    toolsupport::EndReporting();
     return result;
 }
