@@ -1,6 +1,7 @@
 // POSIX backend of the OS layer, for the development build on Linux. Paths come
 // in with backslashes and are turned into '/' right at each OS call.
 #include "platform.h"
+#include "pointer_table.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace plat {
 
@@ -67,83 +69,33 @@ int32_t AtomicIncrement(volatile int32_t* value) { return __atomic_add_fetch(val
 int32_t AtomicDecrement(volatile int32_t* value) { return __atomic_sub_fetch(value, 1, __ATOMIC_SEQ_CST); }
 
 // ---- Heap -----------------------------------------------------------------
-// Blocks come from the C heap (so the sanitizers watch them); the heap keeps
-// an open-addressing table of its live blocks to answer ownership and size
-// questions and to free what is left when it is destroyed. The table is built
-// from calloc, never from operator new, which may itself be routed here.
+// Blocks come from the C heap (so the sanitizers watch them); the heap keeps a
+// table of its live blocks to answer ownership and size questions and to free
+// what is left when it is destroyed.
 namespace {
-
-struct Slot {
-    void* block;   // null: empty; kTombstone: removed
-    size_t size;
-};
-
-void* const kTombstone = reinterpret_cast<void*>(uintptr_t(1));
 
 struct PosixHeap {
     pthread_mutex_t mutex;
-    Slot* slots;
-    size_t capacity;  // power of two
-    size_t used;      // live + tombstones
-    size_t live;
+    PointerTable blocks;
 };
 
-size_t HashPointer(const void* p, size_t capacity) {
-    uint64_t x = reinterpret_cast<uintptr_t>(p);
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    return static_cast<size_t>(x) & (capacity - 1);
-}
+class HeapLock {
+public:
+    explicit HeapLock(PosixHeap* heap) : m_heap(heap) { pthread_mutex_lock(&m_heap->mutex); }
+    ~HeapLock() { pthread_mutex_unlock(&m_heap->mutex); }
+    HeapLock(const HeapLock&) = delete;
+    HeapLock& operator=(const HeapLock&) = delete;
 
-Slot* FindSlot(PosixHeap* heap, const void* block) {
-    if (!heap->slots) return nullptr;
-    size_t i = HashPointer(block, heap->capacity);
-    for (size_t n = 0; n < heap->capacity; ++n, i = (i + 1) & (heap->capacity - 1)) {
-        Slot& slot = heap->slots[i];
-        if (slot.block == nullptr) return nullptr;
-        if (slot.block == block) return &slot;
-    }
-    return nullptr;
-}
-
-bool Rehash(PosixHeap* heap, size_t capacity) {
-    Slot* slots = static_cast<Slot*>(calloc(capacity, sizeof(Slot)));
-    if (!slots) return false;
-    for (size_t j = 0; j < heap->capacity; ++j) {
-        void* block = heap->slots[j].block;
-        if (!block || block == kTombstone) continue;
-        size_t i = HashPointer(block, capacity);
-        while (slots[i].block) i = (i + 1) & (capacity - 1);
-        slots[i] = heap->slots[j];
-    }
-    free(heap->slots);
-    heap->slots = slots;
-    heap->capacity = capacity;
-    heap->used = heap->live;
-    return true;
-}
-
-bool InsertBlock(PosixHeap* heap, void* block, size_t size) {
-    if ((heap->used + 1) * 4 >= heap->capacity * 3) {
-        size_t capacity = heap->capacity ? heap->capacity : 64;
-        while ((heap->live + 1) * 2 >= capacity) capacity *= 2;
-        if (!Rehash(heap, capacity)) return false;
-    }
-    size_t i = HashPointer(block, heap->capacity);
-    while (heap->slots[i].block && heap->slots[i].block != kTombstone) i = (i + 1) & (heap->capacity - 1);
-    if (!heap->slots[i].block) ++heap->used;
-    heap->slots[i].block = block;
-    heap->slots[i].size = size;
-    ++heap->live;
-    return true;
-}
+private:
+    PosixHeap* m_heap;
+};
 
 }  // namespace
 
 HeapHandle HeapCreatePrivate() {
-    PosixHeap* heap = static_cast<PosixHeap*>(calloc(1, sizeof(PosixHeap)));
-    if (!heap) return nullptr;
+    void* storage = calloc(1, sizeof(PosixHeap));
+    if (!storage) return nullptr;
+    PosixHeap* heap = new (storage) PosixHeap;  // placement: no allocation operator involved
     pthread_mutex_init(&heap->mutex, nullptr);
     return heap;
 }
@@ -153,9 +105,11 @@ void* HeapAllocate(HeapHandle handle, size_t size) {
     if (!heap) return nullptr;
     void* block = calloc(1, size ? size : 1);
     if (!block) return nullptr;
-    pthread_mutex_lock(&heap->mutex);
-    bool stored = InsertBlock(heap, block, size);
-    pthread_mutex_unlock(&heap->mutex);
+    bool stored;
+    {
+        HeapLock lock(heap);
+        stored = heap->blocks.Insert(block, size);
+    }
     if (!stored) {
         free(block);
         return nullptr;
@@ -166,56 +120,45 @@ void* HeapAllocate(HeapHandle handle, size_t size) {
 bool HeapOwns(HeapHandle handle, const void* block) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap || !block) return false;
-    pthread_mutex_lock(&heap->mutex);
-    bool owned = FindSlot(heap, block) != nullptr;
-    pthread_mutex_unlock(&heap->mutex);
-    return owned;
+    HeapLock lock(heap);
+    return heap->blocks.Contains(block);
 }
 
 bool HeapRelease(HeapHandle handle, void* block) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap || !block) return false;
-    pthread_mutex_lock(&heap->mutex);
-    Slot* slot = FindSlot(heap, block);
-    if (slot) {
-        slot->block = kTombstone;
-        --heap->live;
+    bool removed;
+    {
+        HeapLock lock(heap);
+        removed = heap->blocks.Remove(block);
     }
-    pthread_mutex_unlock(&heap->mutex);
-    if (!slot) return false;
-    free(block);
-    return true;
+    if (removed) free(block);
+    return removed;
 }
 
 size_t HeapBlockSize(HeapHandle handle, const void* block) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap || !block) return 0;
-    pthread_mutex_lock(&heap->mutex);
-    Slot* slot = FindSlot(heap, block);
-    size_t size = slot ? slot->size : 0;
-    pthread_mutex_unlock(&heap->mutex);
-    return size;
+    HeapLock lock(heap);
+    return heap->blocks.SizeOf(block);
 }
 
 size_t HeapCompactPrivate(HeapHandle handle) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return 0;
-    // The C heap coalesces on its own; drop the tombstones of the table.
-    pthread_mutex_lock(&heap->mutex);
-    if (heap->capacity) Rehash(heap, heap->capacity);
-    pthread_mutex_unlock(&heap->mutex);
+    // The C heap coalesces on its own; only the table's tombstones go.
+    HeapLock lock(heap);
+    heap->blocks.Compact();
     return 0;
 }
 
 void HeapDestroyPrivate(HeapHandle handle) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return;
-    for (size_t i = 0; i < heap->capacity; ++i) {
-        void* block = heap->slots[i].block;
-        if (block && block != kTombstone) free(block);
-    }
-    free(heap->slots);
+    heap->blocks.ForEach([](void* block) { free(block); });
+    heap->blocks.Release();
     pthread_mutex_destroy(&heap->mutex);
+    heap->~PosixHeap();
     free(heap);
 }
 
