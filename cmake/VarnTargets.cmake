@@ -37,3 +37,14 @@ function(varn_add_module name)
     target_link_options(${name} PRIVATE -Wl,-Bsymbolic)
   endif()
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt
+# (tests/, bench/, fuzz/ and tools/ hold one folder per subject).
+function(varn_add_subdirectories)
+  file(GLOB sub_dirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir ${sub_dirs})
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
