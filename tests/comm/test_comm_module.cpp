@@ -260,7 +260,7 @@ TEST_F(CommModule, AWideSurfacePutsTheBoxInTheMiddleThird) {
     Lines drawn = Drawn();
     ASSERT_GE(drawn.size(), 5u);
     EXPECT_EQ("GFX DrawImage 0.375 0.25 0.166666 0.6 7 1", drawn[0]);  // 0.5 * 0.333333, not 0.5 / 3
-    EXPECT_EQ("GFX DrawText Orders 0.458332 0.275 0 0", drawn[4]);       // + 0.25 * 0.333333
+    EXPECT_EQ("GFX DrawText Orders 0.458333 0.275 0 0", drawn[4]);  // (0.125 + 1) * 0.333333 + 0.25 * 0.333333
 }
 
 TEST_F(CommModule, UnloadingWithoutDeinitWithdrawsTheKeys) {
