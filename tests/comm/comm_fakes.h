@@ -39,10 +39,7 @@ class FakeGraphics final : public IGraphicsEngine, public IDisplay {
 public:
     explicit FakeGraphics(Journal& journal) : m_journal(journal) {}
     void gfxSetActive(int active) override { m_journal.Add("GFX SetActive %d", active); }
-    IDisplay* gfxGetDisplay() override {
-        m_journal.Add("GFX GetDisplay");
-        return this;
-    }
+    IDisplay* gfxGetDisplay() override { m_journal.Add("GFX GetDisplay"); return this; }
     int gfxLoadImage(const char* name, int a, int b, int c) override {
         m_journal.Add("GFX LoadImage %s %d %d %d", name, a, b, c);
         return 7;
@@ -76,9 +73,7 @@ private:
 class FakeObject final : public IGameObject, public IComponent {
 public:
     FakeObject(Journal& journal, int id) : m_journal(journal), m_id(id) {}
-    void GetComponent(int id, IComponent** component) override {
-        if (id == kOrderComponent) *component = this;
-    }
+    void GetComponent(int id, IComponent** component) override { if (id == kOrderComponent) *component = this; }
     int IsActive() override { return active; }
     int GetFlags() override { return flags; }
     int HandleMessage(int code, int value1, int value2) override {
