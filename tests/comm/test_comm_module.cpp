@@ -112,7 +112,6 @@ protected:
     commtest::FakeTexts txt{journal};
     commtest::FakeControls ctl{journal};
 
-private:
     testsupport::WorkingDirGuard m_cwd;
     testsupport::ScratchDir m_dir;
     DebugSystem m_debug;
@@ -267,7 +266,12 @@ TEST_F(CommModule, UnloadingWithoutDeinitWithdrawsTheKeys) {
     ASSERT_NE(nullptr, Load("[Menu001]\nItem[001].Text=ATTACK\n"));
     EXPECT_EQ(10u, ctl.callbacks.size());
     journal.lines.clear();
-    Unload();
+    // "COM" belongs to the module: while it is held the unload waits for its release.
+    EXPECT_EQ(0, m_dll.dllFreeLibrary(COMM_MODULE_FILE));
+    EXPECT_EQ(1, m_registry.IsDelayed("COM"));
+    EXPECT_EQ(10u, ctl.callbacks.size());
+    m_registry.ReleaseInterface("COM", &m_com);  // the delayed unload runs ExitDLL
+    EXPECT_EQ(0, m_dll.LibraryCount());
     EXPECT_EQ(0u, ctl.callbacks.size());
     Lines keys = journal.With("CTL");
     ASSERT_EQ(10u, keys.size());
