@@ -153,6 +153,11 @@ TEST_F(CommModule, LoadsTheDefinitionAndDrawsTheBox) {
               Drawn());
     com()->comToggle();
     EXPECT_FALSE(IsOpen());
+    // A title the text file lacks is drawn empty.
+    txt.texts.erase("TITLE");
+    com()->comInit("comm.ini");
+    Open();
+    EXPECT_EQ("GFX DrawText  0.375 0.275 0 0", Drawn().at(4));
 }
 
 TEST_F(CommModule, NumberKeysSendOrdersToTheComputerFlownMembers) {
