@@ -11,6 +11,7 @@
 #include "core/random_table.h"
 #include "files/file_manager.h"
 #include "shell/shell.h"
+#include "tests/support/fake_application.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -121,7 +122,7 @@ protected:
     FileManager m_files;
     RandomTable m_random;
     Clock m_clock;
-    commtest::FakeApplication m_app;
+    testsupport::FakeApplication m_app;
     void* m_com = nullptr;
 };
 
