@@ -4,6 +4,8 @@
 // of a program that only opens a window and one that only runs the DirectX
 // diagnostic query. Medians of several runs, in milliseconds.
 //   bench_startup [RUNS]
+#include "tests/host/probe/probe_game.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -61,13 +63,7 @@ std::string MakeGameDirectory() {
     GetTempPathA(MAX_PATH, temp);
     std::string game = std::string(temp) + "varn_bench_" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(game.c_str(), nullptr);
-    CreateDirectoryA((game + "\\System").c_str(), nullptr);
-    const char* names[] = {"DirectInput.dll", "DirectSound.dll", "DirectDraw.dll", "TextUSEnglish.dll",
-                           "MenuSystem.dll", "GraphicsEngine.dll", "TerrainEngine.dll", "FlightEngine.dll",
-                           "ObjectManager.dll", "ViewManager.dll", "ControlMap.dll", "ParticleSystem.dll",
-                           "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll", "MessageSystem.dll",
-                           "SpeechSystem.dll", "Fader.dll"};
-    for (const char* name : names) CopyFileA(WindowsPath(HOST_PROBE_DLL).c_str(), (game + "\\System\\" + name).c_str(), FALSE);
+    probe::PlaceProbeModules(game, WindowsPath(HOST_PROBE_DLL));
     std::ofstream(game + "\\Probe.ini") << "[MNU]\nRun=1\nTiming=1\n";
     return game;
 }

@@ -1,6 +1,7 @@
 // End-to-end runs of Varn.exe with the probe module set (probe/probe.h) in a
 // fresh game directory: the journal of every module call, the exit code and
 // the files the host writes, one table row per scenario.
+#include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,6 @@ using testsupport::SystemSidePath;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll",    "DirectSound.dll",       "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll",     "FlightEngine.dll",   "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll",     "ParticleSystem.dll",    "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll",  "SpeechSystem.dll",      "Fader.dll"};
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -113,8 +108,17 @@ std::string FullScreenWindowLine() {
            ") client=" + std::to_string(width) + "x" + std::to_string(height) + " windowed=0";
 }
 
+// Texts of 300 characters in startup.ini and from the mission system reach
+// the modules cut to the 259 characters a path buffer holds.
+const std::string kLongStartup = "[Startup]\nStartupScreen=" + std::string(300, 'A') +
+                                 "\n[Directory]\nSoundDirectory=D:\\" + std::string(297, 'S') + "\n";
+const std::string kLongProbe = "[MNU]\nRun=0,1\n[MSN]\nNextScreen=" + std::string(300, 'B') + "\n";
+
 std::vector<Scenario> Scenarios() {
     return {
+        {"LongTextsAreCutTo259Characters", kLongStartup.c_str(), kLongProbe.c_str(), {}, 1, false,
+         Lines{"SND sndSetDirectory(D:\\" + std::string(256, 'S') + ")"} + MenuRun(std::string(259, 'A').c_str(), 0) +
+             MenuRun(std::string(259, 'B').c_str(), 1)},
         {"MenuFlightMenuQuitWithDebrief", nullptr, kOneFlight, {}, 1, true,
          kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlight + kFlightUnload +
              Lines{"MSN msnGetNextScreen(260)"} + kMenuLoad + kMenuVersion + MenuRun("Debrief", 1) + kMenuUnload +
@@ -257,14 +261,7 @@ protected:
     }
 
     void PlaceModules(const std::vector<std::string>& missing, const std::vector<std::string>& extra = {}) {
-        ASSERT_TRUE(CreateDirectoryA(Game().File("System").c_str(), nullptr));
-        std::string probe = SystemSidePath(HOST_PROBE_DLL);
-        std::vector<std::string> names(std::begin(kModuleNames), std::end(kModuleNames));
-        names.insert(names.end(), extra.begin(), extra.end());
-        for (const std::string& name : names) {
-            if (std::find(missing.begin(), missing.end(), name) != missing.end()) continue;
-            ASSERT_TRUE(CopyFileA(probe.c_str(), Game().File("System\\" + name).c_str(), FALSE)) << name;
-        }
+        ASSERT_TRUE(probe::PlaceProbeModules(Game().Path(), SystemSidePath(HOST_PROBE_DLL), missing, extra));
     }
 
     // Runs Varn.exe in the game directory; its exit code, or -1 when it did
@@ -363,6 +360,7 @@ TEST_F(VarnRun, ActivationReachesTheInputModuleAfterStartUp) {
     Journal();
     EXPECT_NE(std::find(m_activation.begin(), m_activation.end(), "~INP inpSetActive(1)"), m_activation.end())
         << Show(m_activation);
+    EXPECT_TRUE(Exists("NetCache"));  // the file manager's cache directory, made when it is set
 }
 
 }  // namespace
