@@ -17,6 +17,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 ApplicationInterface g_app;
@@ -227,7 +228,10 @@ TEST_F(AppWindow, WindowedPlacementAndPublishedValues) {
         g_app.appGetWindowRect(&moved);
         EXPECT_EQ(moved.left, 10);
         EXPECT_EQ(moved.right - moved.left, 300);
+        catalogtest::LogRecorder log;
         g_app.appRestoreWindow();
+        EXPECT_TRUE(log.Has(LogSeverity::Info, "...we're already foreground!")) << log.All();
+        EXPECT_TRUE(log.Has(LogSeverity::Info, "appSetForeground: calling ShowWindow..."));
         VarnRect restored;
         g_app.appGetWindowRect(&restored);
         EXPECT_EQ(restored.left, outer.left);
@@ -243,6 +247,9 @@ TEST_F(AppWindow, WindowedPlacementAndPublishedValues) {
     EXPECT_STREQ(text, "WindowClass");
     EXPECT_NE(GetClassLongPtrA(window, GCLP_HICON), 0u);
     EXPECT_EQ(GetClassLongPtrA(window, GCLP_HCURSOR), 0u);
+    const int counter = CursorCounter();  // windowed: the cursor is the system's business
+    EXPECT_EQ(SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), FALSE);
+    EXPECT_EQ(CursorCounter(), counter);
 }
 
 TEST_F(AppWindow, FullScreenCoversThePrimaryMonitor) {
@@ -270,7 +277,14 @@ TEST_F(AppWindow, FullScreenCoversThePrimaryMonitor) {
         EXPECT_TRUE(log.Has(LogSeverity::Info, c.located)) << log.All();
         EXPECT_TRUE(log.Has(LogSeverity::Info, "mi.rcMonitor=" + monitor)) << log.All();
         EXPECT_EQ(CursorCounter(), -1);
+        ShowCursor(TRUE);
+        ShowCursor(TRUE);
+        EXPECT_EQ(SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+        EXPECT_EQ(CursorCounter(), -1);
     }
+    TheHostState().monitorCount = 1;
+    CountMonitors();  // adds to the count
+    EXPECT_EQ(TheHostState().monitorCount, 1 + GetSystemMetrics(SM_CMONITORS));
 }
 
 // Full screen swallows size, move, maximise, key-menu and monitor-power, and
@@ -345,6 +359,45 @@ TEST_F(AppWindow, ActivationNotifierJournal) {
     TheHostState().closing = 0;
     EXPECT_EQ(g_calls, "");
     EXPECT_EQ(g_app.appIsActive(), 1);
+}
+
+// Waits for an event while handling the messages other threads send to this one.
+void WaitServingSentMessages(HANDLE event) {
+    while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+}
+
+TEST_F(AppWindow, ForegroundTakenFromAnotherThreadsWindow) {
+    HWND window = Create(1, 0, 0, 200, 100);
+    ASSERT_NE(window, nullptr);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr), done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND other = nullptr;
+    std::thread thread([&] {
+        other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(other);
+        // Ready once the activation has gone through (or after 1000 rounds, for the test to fail).
+        for (int round = 0; MsgWaitForMultipleObjects(1, &done, FALSE, 10, QS_ALLINPUT) != WAIT_OBJECT_0; ++round) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            if (GetForegroundWindow() == other || round == 1000) SetEvent(ready);
+        }
+        DestroyWindow(other);
+    });
+    WaitServingSentMessages(ready);
+    EXPECT_EQ(GetForegroundWindow(), other);
+    catalogtest::LogRecorder log;
+    g_app.appSetForeground(0);
+    // (Wine leaves no foreground window once the shared input is detached
+    // again; the keyboard focus is where the host's focus loop looks.)
+    EXPECT_EQ(GetFocus(), window);
+    EXPECT_TRUE(log.Has(LogSeverity::Info, "appSetForeground: attempting to bring g_hWnd to the foreground..."));
+    EXPECT_FALSE(log.Has(LogSeverity::Info, "appSetForeground: calling ShowWindow...")) << log.All();
+    SetEvent(done);
+    thread.join();
+    CloseHandle(ready);
+    CloseHandle(done);
 }
 
 TEST_F(AppWindow, DeactivationMinimisesOnlyALoneFullScreenWindow) {
