@@ -20,17 +20,10 @@ void Note(const char* name, uintptr_t wParam, uintptr_t lParam) {
 void VARN_CDECL A(uintptr_t w, uintptr_t l) { Note("A", w, l); }
 void VARN_CDECL B(uintptr_t w, uintptr_t l) { Note("B", w, l); }
 void VARN_CDECL C(uintptr_t w, uintptr_t l) { Note("C", w, l); }
-void VARN_CDECL RemoveSelf(uintptr_t w, uintptr_t l) {
-    Note("RemoveSelf", w, l);
-    g_list->RemoveMessageCallback(1, RemoveSelf);
-}
-void VARN_CDECL RemoveB(uintptr_t w, uintptr_t l) {
-    Note("RemoveB", w, l);
-    g_list->RemoveMessageCallback(1, B);
-}
-void VARN_CDECL RemoveA(uintptr_t w, uintptr_t l) {
-    Note("RemoveA", w, l);
-    g_list->RemoveMessageCallback(1, A);
+MessageCallback g_removeTarget = nullptr;
+void VARN_CDECL Remove(uintptr_t w, uintptr_t l) {
+    Note("Remove", w, l);
+    g_list->RemoveMessageCallback(1, g_removeTarget);
 }
 void VARN_CDECL AddC(uintptr_t w, uintptr_t l) {
     Note("AddC", w, l);
@@ -101,20 +94,23 @@ TEST_F(MessageCallbacks, ChangesDuringDispatch) {
     struct Case {
         const char* name;
         MessageCallback registered[3];
+        MessageCallback removeTarget;  // of Remove
         const char* first;   // journal of the first dispatch
         int countAfter;
         const char* second;  // journal of the next dispatch
     } cases[] = {
-        {"removes itself", {RemoveSelf, A}, "RemoveSelf(0,0) A(0,0) ", 1, "A(0,0) "},
-        {"removes itself, the only one", {RemoveSelf}, "RemoveSelf(0,0) ", 0, ""},
-        {"removes a later one", {RemoveB, B, A}, "RemoveB(0,0) A(0,0) ", 2, "RemoveB(0,0) A(0,0) "},
-        {"removes an earlier one", {A, RemoveA, B}, "A(0,0) RemoveA(0,0) B(0,0) ", 2, "RemoveA(0,0) B(0,0) "},
-        {"adds one", {AddC, A}, "AddC(0,0) A(0,0) ", 3, "AddC(0,0) A(0,0) C(0,0) "},
-        {"clears the list", {ClearAll, A, B}, "ClearAll(0,0) ", 0, ""},
-        {"dispatches again inside", {Nested, A}, "Nested(0,0) Nested(9,9) A(9,9) A(0,0) ", 2, "Nested(0,0) Nested(9,9) A(9,9) A(0,0) "},
+        {"removes itself", {Remove, A}, Remove, "Remove(0,0) A(0,0) ", 1, "A(0,0) "},
+        {"removes itself, the only one", {Remove}, Remove, "Remove(0,0) ", 0, ""},
+        {"removes a later one", {Remove, B, A}, B, "Remove(0,0) A(0,0) ", 2, "Remove(0,0) A(0,0) "},
+        {"removes an earlier one", {A, Remove, B}, A, "A(0,0) Remove(0,0) B(0,0) ", 2, "Remove(0,0) B(0,0) "},
+        {"adds one", {AddC, A}, nullptr, "AddC(0,0) A(0,0) ", 3, "AddC(0,0) A(0,0) C(0,0) "},
+        {"clears the list", {ClearAll, A, B}, nullptr, "ClearAll(0,0) ", 0, ""},
+        {"dispatches again inside", {Nested, A}, nullptr, "Nested(0,0) Nested(9,9) A(9,9) A(0,0) ", 2,
+         "Nested(0,0) Nested(9,9) A(9,9) A(0,0) "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        g_removeTarget = c.removeTarget;
         for (MessageCallback callback : c.registered) {
             if (callback) list.AddMessageCallback(1, callback);
         }
