@@ -8,10 +8,6 @@ namespace {
 void Put32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
-void Put16(std::string& out, uint16_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>(value >> 8);
-}
 void PutChunk(std::string& out, const char* id, const std::string& data) {
     out.append(id, 4);
     Put32(out, static_cast<uint32_t>(data.size()));
@@ -26,48 +22,28 @@ std::string List(const char* type, const std::string& data) {
 }  // namespace
 
 std::string UncompressedAvi(int width, int height, int frames, int framesPerSecond) {
-    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t frameBytes = rowBytes * static_cast<uint32_t>(height);
+    const uint32_t w = static_cast<uint32_t>(width);
+    const uint32_t h = static_cast<uint32_t>(height);
+    const uint32_t count = static_cast<uint32_t>(frames);
+    const uint32_t rate = static_cast<uint32_t>(framesPerSecond);
+    const uint32_t frameBytes = ((w * 3 + 3) & ~3u) * h;
 
+    // Main header: microseconds per frame, bytes per second, padding, flags (has
+    // an index), frames, initial frames, streams, buffer size, size, reserved.
     std::string mainHeader;
-    Put32(mainHeader, 1000000u / static_cast<uint32_t>(framesPerSecond));  // microseconds per frame
-    Put32(mainHeader, frameBytes * static_cast<uint32_t>(framesPerSecond));
-    Put32(mainHeader, 0);
-    Put32(mainHeader, 0x10);  // has an index
-    Put32(mainHeader, static_cast<uint32_t>(frames));
-    Put32(mainHeader, 0);
-    Put32(mainHeader, 1);  // streams
-    Put32(mainHeader, frameBytes);
-    Put32(mainHeader, static_cast<uint32_t>(width));
-    Put32(mainHeader, static_cast<uint32_t>(height));
-    for (int i = 0; i < 4; ++i) Put32(mainHeader, 0);
-
+    for (uint32_t value : {1000000u / rate, frameBytes * rate, 0u, 0x10u, count, 0u, 1u, frameBytes, w, h, 0u, 0u,
+                           0u, 0u})
+        Put32(mainHeader, value);
+    // Stream header: type and handler, flags, priority and language, initial
+    // frames, scale, rate, start, length, buffer size, quality, sample size,
+    // then the frame rectangle.
     std::string streamHeader("vidsDIB ", 8);
-    Put32(streamHeader, 0);  // flags
-    Put16(streamHeader, 0);  // priority
-    Put16(streamHeader, 0);  // language
-    Put32(streamHeader, 0);  // initial frames
-    Put32(streamHeader, 1);  // scale
-    Put32(streamHeader, static_cast<uint32_t>(framesPerSecond));  // rate
-    Put32(streamHeader, 0);  // start
-    Put32(streamHeader, static_cast<uint32_t>(frames));
-    Put32(streamHeader, frameBytes);
-    Put32(streamHeader, 0xFFFFFFFFu);  // quality
-    Put32(streamHeader, 0);            // sample size
-    Put16(streamHeader, 0);
-    Put16(streamHeader, 0);
-    Put16(streamHeader, static_cast<uint16_t>(width));
-    Put16(streamHeader, static_cast<uint16_t>(height));
-
-    std::string format;  // BITMAPINFOHEADER
-    Put32(format, 40);
-    Put32(format, static_cast<uint32_t>(width));
-    Put32(format, static_cast<uint32_t>(height));
-    Put16(format, 1);
-    Put16(format, 24);
-    Put32(format, 0);  // uncompressed
-    Put32(format, frameBytes);
-    for (int i = 0; i < 4; ++i) Put32(format, 0);
+    for (uint32_t value : {0u, 0u, 0u, 1u, rate, 0u, count, frameBytes, 0xFFFFFFFFu, 0u, 0u, w | h << 16})
+        Put32(streamHeader, value);
+    // Bitmap header: size, width, height, planes and bits (1, 24), uncompressed,
+    // image size, resolution and colour counts.
+    std::string format;
+    for (uint32_t value : {40u, w, h, 1u | 24u << 16, 0u, frameBytes, 0u, 0u, 0u, 0u}) Put32(format, value);
 
     std::string streamList;
     PutChunk(streamList, "strh", streamHeader);
@@ -103,13 +79,9 @@ std::string UncompressedAvi(int width, int height, int frames, int framesPerSeco
 
 std::string SilentWav(int milliseconds) {
     const uint32_t rate = 8000;
+    // PCM, mono, 8000 samples and bytes a second, one-byte blocks of 8 bits.
     std::string format;
-    Put16(format, 1);  // PCM
-    Put16(format, 1);  // mono
-    Put32(format, rate);
-    Put32(format, rate);  // bytes per second
-    Put16(format, 1);     // block align
-    Put16(format, 8);     // bits per sample
+    for (uint32_t value : {1u | 1u << 16, rate, rate, 1u | 8u << 16}) Put32(format, value);
     std::string body("WAVE", 4);
     PutChunk(body, "fmt ", format);
     PutChunk(body, "data", std::string(rate * static_cast<uint32_t>(milliseconds) / 1000, '\x80'));
