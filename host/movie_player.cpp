@@ -89,34 +89,38 @@ HWND MakeDrainWindow(const char* fileName, HINSTANCE module) {
                            nullptr);
 }
 
+// Shows the message of a failed step, whose format takes the result alone
+// (as %x or %lx: both are 32 bits on Windows); true when hr is a failure.
+static_assert(sizeof(unsigned) == sizeof(unsigned long), "results print as %x and %lx alike");
+bool ShownIfFailed(HRESULT hr, const char* format) {
+    if (SUCCEEDED(hr)) return false;
+    ShowError(format, static_cast<unsigned long>(hr));
+    return true;
+}
+
 // The graph builder and the three interfaces taken from it. The first failure
 // is shown and returned.
 HRESULT TakeInterfaces() {
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
                                   IID_IGraphBuilder, reinterpret_cast<void**>(&g_player.graph));
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC, "
-                  "IID_IGraphBuilder, (void **)&pGB)\n",
-                  static_cast<unsigned>(hr));
+    if (ShownIfFailed(hr, "FAILED(hr=0x%x) in CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC, "
+                          "IID_IGraphBuilder, (void **)&pGB)\n"))
         return hr;
-    }
-    hr = g_player.graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&g_player.control));
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)\n",
-                  static_cast<unsigned>(hr));
-        return hr;
-    }
-    hr = g_player.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&g_player.video));
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n",
-                  static_cast<unsigned>(hr));
-        return hr;
-    }
-    hr = g_player.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&g_player.events));
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)\n",
-                  static_cast<unsigned>(hr));
-        return hr;
+    const struct {
+        const IID& iid;
+        void** pointer;
+        const char* failure;
+    } queries[] = {
+        {IID_IMediaControl, reinterpret_cast<void**>(&g_player.control),
+         "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)\n"},
+        {IID_IVideoWindow, reinterpret_cast<void**>(&g_player.video),
+         "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n"},
+        {IID_IMediaEventEx, reinterpret_cast<void**>(&g_player.events),
+         "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)\n"},
+    };
+    for (const auto& query : queries) {
+        hr = g_player.graph->QueryInterface(query.iid, query.pointer);
+        if (ShownIfFailed(hr, query.failure)) return hr;
     }
     return S_OK;
 }
@@ -136,9 +140,11 @@ void CoverMonitor(IVideoWindow* video) {
     video->SetWindowPosition(area.left, area.top, area.right - area.left, area.bottom - area.top);
 }
 
-HRESULT FullScreenFailed(HRESULT hr) {
+// A failed full-screen step shows its own message, then the general one.
+bool FullScreenStepFailed(HRESULT hr, const char* format) {
+    if (!ShownIfFailed(hr, format)) return false;
     ShowError("Failed(%08lx) to set fullscreen!\r\n", static_cast<unsigned long>(hr));
-    return hr;
+    return true;
 }
 
 HRESULT EnterFullScreen() {
@@ -150,27 +156,15 @@ HRESULT EnterFullScreen() {
         CoverMonitor(video);
         return S_OK;
     }
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pVW->get_FullScreenMode(&lMode)\n", static_cast<unsigned>(hr));
-        return FullScreenFailed(hr);
-    }
+    if (FullScreenStepFailed(hr, "FAILED(hr=0x%x) in pVW->get_FullScreenMode(&lMode)\n")) return hr;
     if (mode != OAFALSE) return S_OK;
     OAHWND previousDrain = 0;
     hr = video->get_MessageDrain(&previousDrain);
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pVW->get_MessageDrain((OAHWND *) &hDrain)\n", static_cast<unsigned>(hr));
-        return FullScreenFailed(hr);
-    }
+    if (FullScreenStepFailed(hr, "FAILED(hr=0x%x) in pVW->get_MessageDrain((OAHWND *) &hDrain)\n")) return hr;
     hr = video->put_MessageDrain(reinterpret_cast<OAHWND>(g_player.drain));
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pVW->put_MessageDrain((OAHWND) g_hwndMain)\n", static_cast<unsigned>(hr));
-        return FullScreenFailed(hr);
-    }
+    if (FullScreenStepFailed(hr, "FAILED(hr=0x%x) in pVW->put_MessageDrain((OAHWND) g_hwndMain)\n")) return hr;
     hr = video->put_FullScreenMode(OATRUE);
-    if (FAILED(hr)) {
-        ShowError("FAILED(hr=0x%x) in pVW->put_FullScreenMode(lMode)\n", static_cast<unsigned>(hr));
-        return FullScreenFailed(hr);
-    }
+    if (FullScreenStepFailed(hr, "FAILED(hr=0x%x) in pVW->put_FullScreenMode(lMode)\n")) return hr;
     return S_OK;
 }
 
@@ -196,15 +190,9 @@ HRESULT RenderAndRun(const char* fileName) {
     hr = EnterFullScreen();
     if (FAILED(hr)) return hr;
     hr = g_player.control->Pause();
-    if (FAILED(hr)) {
-        ShowError("Failed(%08lx) in Pause()!\r\n", static_cast<unsigned long>(hr));
-        return hr;
-    }
+    if (ShownIfFailed(hr, "Failed(%08lx) in Pause()!\r\n")) return hr;
     hr = g_player.control->Run();
-    if (FAILED(hr)) {
-        ShowError("Failed(%08lx) in Run()!\r\n", static_cast<unsigned long>(hr));
-        return hr;
-    }
+    if (ShownIfFailed(hr, "Failed(%08lx) in Run()!\r\n")) return hr;
     return S_OK;
 }
 

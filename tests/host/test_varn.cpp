@@ -2,6 +2,7 @@
 // fresh game directory: the journal of every module call, the exit code and
 // the files the host writes, one table row per scenario.
 #include "tests/host/probe/probe_game.h"
+#include "tests/media/media_files.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -325,6 +326,36 @@ TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
     EXPECT_TRUE(Exists("Missions"));
     EXPECT_TRUE(Journal().empty());
     EXPECT_TRUE(m_boxes.empty());
+}
+
+// An intro movie plays before the first module loads. The movie lasts half a
+// minute unless stopped: while its window is up, the journal is read, and only
+// then is the movie stopped with Escape, so the reading falls inside the movie.
+TEST_F(VarnRun, IntroMoviePlaysBeforeTheBaseModulesLoad) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("intro.avi", mediatest::UncompressedAvi(64, 48, 30, 1)));
+    ASSERT_TRUE(Game().Write("Movies.ini", "[Movie001]\nName=intro.avi\n"));
+    ASSERT_TRUE(Game().Write("startup.ini", "[Startup]\nIntroMovieList=Movies.ini\n"));
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    std::atomic<bool> ended{false};
+    std::string journalDuringMovie = "(not read)";
+    std::thread watch([&] {
+        HWND drain = nullptr;
+        while (!ended && !(drain && FindWindowA(nullptr, "ActiveMovie Window"))) {
+            drain = FindWindowA("Brightvane Movie Player", nullptr);
+            Sleep(10);
+        }
+        if (ended) return;
+        std::string journal = ReadWholeFile(Game().File("ProbeJournal.txt"));
+        if (IsWindow(drain)) journalDuringMovie = journal;
+        PostMessageA(drain, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(RunVarn(), 1);
+    ended = true;
+    watch.join();
+    EXPECT_EQ("", journalDuringMovie);
+    EXPECT_EQ(Journal(), kQuitAtFirstMenu);
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
 }
 
 TEST_F(VarnRun, Scenarios) {
