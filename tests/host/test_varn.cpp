@@ -3,6 +3,7 @@
 // the files the host writes, one table row per scenario.
 #include "tests/host/probe/probe_game.h"
 #include "tests/media/media_files.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -211,48 +211,6 @@ std::string WithCrLf(const std::string& text) {
     return converted;
 }
 
-// Closes every message box that appears while a run goes on, keeping its text.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher() : m_thread([this] { Watch(); }) {}
-    ~MessageBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Seen() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_seen;
-    }
-
-private:
-    void Watch() {
-        while (!m_stop) {
-            EnumWindows(&Found, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-    }
-    static BOOL CALLBACK Found(HWND window, LPARAM self) {
-        char className[64] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        char caption[256] = "", text[1024] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
-        {
-            std::lock_guard<std::mutex> lock(watcher->m_mutex);
-            watcher->m_seen.push_back(std::string(caption) + ": " + text);
-        }
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<std::string> m_seen;
-    std::thread m_thread;
-};
-
 class VarnRun : public ::testing::Test {
 protected:
     void SetUp() override { FreshGame(); }
@@ -272,10 +230,11 @@ protected:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        MessageBoxWatcher watcher;
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Game().Path(), &startup,
                             &process))
             return -2;
+        // Any box Varn shows is recorded and closed, so that no run hangs on one.
+        testsupport::MessageBoxWatcher watcher(nullptr, process.dwProcessId);
         DWORD code = static_cast<DWORD>(-1);
         if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &code);
@@ -283,7 +242,7 @@ protected:
             TerminateProcess(process.hProcess, 99);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        m_boxes = watcher.Seen();
+        for (const auto& box : watcher.Boxes()) m_boxes.push_back(box.caption + ": " + box.text);
         return static_cast<int>(code);
     }
 

@@ -1,7 +1,8 @@
 // Test support (Windows): a thread that watches for message boxes with a given
-// caption, records each box's caption and text and closes it, so that code
-// which shows a real message box never hangs a test. Boxes of other processes
-// on the same desktop are found too.
+// caption (null: any caption), records each box's caption and text and closes
+// it, so that code which shows a real message box never hangs a test. Boxes
+// of other processes on the same desktop are found too, unless a process id
+// is given: then only that process's boxes count.
 #pragma once
 
 #include <windows.h>
@@ -21,7 +22,11 @@ public:
         std::string text;
     };
 
-    explicit MessageBoxWatcher(const char* caption) : m_caption(caption), m_thread([this] { Watch(); }) {}
+    explicit MessageBoxWatcher(const char* caption, DWORD processId = 0)
+        : m_anyCaption(caption == nullptr),
+          m_caption(caption ? caption : ""),
+          m_processId(processId),
+          m_thread([this] { Watch(); }) {}
     ~MessageBoxWatcher() {
         m_stop = true;
         m_thread.join();
@@ -48,9 +53,20 @@ private:
         return text;
     }
 
+    // The first visible box with the caption (of the process, when one is given).
+    HWND FindBox() {
+        for (HWND box = nullptr;;) {
+            box = FindWindowExA(nullptr, box, "#32770", m_anyCaption ? nullptr : m_caption.c_str());
+            if (!box) return nullptr;
+            DWORD owner = 0;
+            GetWindowThreadProcessId(box, &owner);
+            if (IsWindowVisible(box) && (!m_processId || owner == m_processId)) return box;
+        }
+    }
+
     void Watch() {
         while (!m_stop) {
-            HWND box = FindWindowA("#32770", m_caption.c_str());
+            HWND box = FindBox();
             if (!box) {
                 Sleep(10);
                 continue;
@@ -65,7 +81,9 @@ private:
         }
     }
 
+    bool m_anyCaption;
     std::string m_caption;
+    DWORD m_processId;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::vector<Box> m_boxes;

@@ -17,6 +17,10 @@
 //                                   keeps it until the next mnuRun
 //   [MSN]     NextScreen=Debrief    what msnGetNextScreen writes (absent: writes nothing)
 //
+// Another id (NET, TXT, ...) joins the set with a class that journals its
+// operations in probe_module.cpp, a row of kObjects and its file in kRoles;
+// its script reads its own [ID] section with ScriptedResult and Setting.
+//
 // The journal is ProbeJournal.txt in the working directory. Lines of calls
 // whose moment depends on window activation (INP, DSP, GFX set-active, NET
 // deactivate) start with "~".
