@@ -3,6 +3,7 @@
 #include "host/movie_player.h"
 #include "ini/bound_file_manager.h"
 #include "media_files.h"
+#include "shell/shell.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_dir.h"
 
@@ -27,7 +28,7 @@ struct Journal {
     int userStops = 0;
     std::vector<std::pair<std::string, long>> ended;
     struct Input {
-        bool toVideoWindow;  // else to the drain window
+        enum { Drain, VideoWindow, Keyboard } to;  // Keyboard: a key pressed and released
         UINT message;
         WPARAM key;
     };
@@ -35,6 +36,7 @@ struct Journal {
     HWND drain = nullptr;
     RECT videoRect{};
     bool videoSeen = false;
+    bool videoInFront = false;
 
     static void DrainMade(void* context, void* window) {
         auto* journal = static_cast<Journal*>(context);
@@ -48,8 +50,15 @@ struct Journal {
         if (journal->events.empty()) {
             HWND video = FindWindowA(nullptr, "ActiveMovie Window");
             journal->videoSeen = video && GetWindowRect(video, &journal->videoRect);
-            for (const Input& input : journal->inputs)
-                PostMessageA(input.toVideoWindow ? video : journal->drain, input.message, input.key, 0);
+            journal->videoInFront = video && GetForegroundWindow() == video;
+            for (const Input& input : journal->inputs) {
+                if (input.to != Input::Keyboard) {
+                    PostMessageA(input.to == Input::Drain ? journal->drain : video, input.message, input.key, 0);
+                    continue;
+                }
+                keybd_event(static_cast<BYTE>(input.key), 0, 0, 0);
+                keybd_event(static_cast<BYTE>(input.key), 0, KEYEVENTF_KEYUP, 0);
+            }
         }
         journal->events.push_back(code);
     }
@@ -147,6 +156,7 @@ TEST_F(MoviePlayer, ListPlaysEachMovieToItsEnd) {
     monitor.cbSize = sizeof monitor;
     ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
     ASSERT_TRUE(journal.videoSeen);
+    EXPECT_TRUE(journal.videoInFront);
     EXPECT_TRUE(EqualRect(&monitor.rcMonitor, &journal.videoRect))
         << journal.videoRect.left << "," << journal.videoRect.top << " " << journal.videoRect.right << ","
         << journal.videoRect.bottom;
@@ -165,9 +175,15 @@ TEST_F(MoviePlayer, ListSkipsMissingFilesAndStopsAtAGap) {
 
 // Each stopping key or click ends the movie once (the second is ignored) with
 // result 1; another key lets it play to its end. Closing the video window ends
-// the movie as the user's stop too.
+// the movie as the user's stop too. A main window is up and in front, as in
+// the program: the movie covers its monitor and takes the keyboard from it.
 TEST_F(MoviePlayer, KeysAndClicksStopTheMovieOnce) {
     SKIP_WITHOUT_PLAYBACK();
+    HWND mainWindow = CreateWindowExA(0, "STATIC", "main", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(mainWindow);
+    SetForegroundWindow(mainWindow);
+    ShellSetWindowValues(GetModuleHandleA(nullptr), mainWindow, nullptr);
     // Long enough that the closed window's abort comes well before the end.
     std::string clip = Clip("clip.avi", 40);
     struct Case {
@@ -175,10 +191,15 @@ TEST_F(MoviePlayer, KeysAndClicksStopTheMovieOnce) {
         long result;
         int stops;
     } cases[] = {
-        {{false, WM_KEYDOWN, VK_ESCAPE}, 1, 1}, {{false, WM_KEYDOWN, VK_RETURN}, 1, 1},
-        {{false, WM_KEYDOWN, VK_SPACE}, 1, 1},  {{false, WM_LBUTTONDOWN, 0}, 1, 1},
-        {{false, WM_RBUTTONDOWN, 0}, 1, 1},     {{false, WM_MBUTTONDOWN, 0}, 1, 1},
-        {{false, WM_KEYDOWN, 'A'}, 0, 0},       {{true, WM_CLOSE, 0}, 1, 0},
+        {{Journal::Input::Drain, WM_KEYDOWN, VK_ESCAPE}, 1, 1},
+        {{Journal::Input::Drain, WM_KEYDOWN, VK_RETURN}, 1, 1},
+        {{Journal::Input::Drain, WM_KEYDOWN, VK_SPACE}, 1, 1},
+        {{Journal::Input::Drain, WM_LBUTTONDOWN, 0}, 1, 1},
+        {{Journal::Input::Drain, WM_RBUTTONDOWN, 0}, 1, 1},
+        {{Journal::Input::Drain, WM_MBUTTONDOWN, 0}, 1, 1},
+        {{Journal::Input::Drain, WM_KEYDOWN, 'A'}, 0, 0},
+        {{Journal::Input::VideoWindow, WM_CLOSE, 0}, 1, 0},
+        {{Journal::Input::Keyboard, WM_KEYDOWN, VK_SPACE}, 1, 1},  // pressed: the video window passes it on
     };
     for (const Case& c : cases) {
         journal = Journal{};
@@ -188,7 +209,10 @@ TEST_F(MoviePlayer, KeysAndClicksStopTheMovieOnce) {
         if (c.result == 0) {
             EXPECT_EQ(1, journal.Completions());
         }
+        EXPECT_TRUE(journal.videoInFront);
     }
+    ShellSetWindowValues(nullptr, nullptr, nullptr);
+    DestroyWindow(mainWindow);
 }
 
 // A file the graph cannot render and an audio-only file each show their
