@@ -277,7 +277,7 @@ std::string SourceFile(const char* name) {
     return ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/" + name));
 }
 
-TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
+TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModulesAndASecondChangesNothing) {
     EXPECT_EQ(RunVarn(), 1);
     EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
     EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
@@ -285,6 +285,10 @@ TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
     EXPECT_TRUE(Exists("Missions"));
     EXPECT_TRUE(Journal().empty());
     EXPECT_TRUE(m_boxes.empty());
+    // A second start finds every key and changes neither file.
+    EXPECT_EQ(RunVarn(), 1);
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
+    EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
 }
 
 // An intro movie plays before the first module loads. The movie lasts half a
