@@ -1,5 +1,12 @@
-// StringPool: strings stored back to back in one zero-filled block from the
-// memory service, with a write position (end) and a read cursor.
+// StringPool: strings stored back to back in one block from the memory
+// service, with a write position (end) and a read cursor.
+//
+// The block is not zero-filled when allocated: a pool of a large file would
+// otherwise touch every page twice. Only the bytes before the write position
+// belong to the pool, and every string there carries its own zero byte (a
+// caller that places bytes directly and then advances writes its own). The
+// write position only moves forward, so Clear zero-fills every byte the pool
+// held and leaves the rest untouched.
 #include "files/string_pool.h"
 
 #include "shell/shell_memory.h"
@@ -13,7 +20,7 @@ bool StringPool::Allocate(int size) {
     int capacity = size + 1;
     char* storage = static_cast<char*>(ShellAlloc(static_cast<size_t>(capacity)));
     if (!storage) return false;
-    memset(storage, 0, static_cast<size_t>(capacity));
+    storage[0] = 0;
     m_start = m_end = m_cursor = storage;
     m_capacity = capacity;
     return true;
@@ -27,7 +34,8 @@ void StringPool::Free() {
 
 void StringPool::Clear() {
     if (!m_start) return;
-    memset(m_start, 0, static_cast<size_t>(m_capacity));
+    memset(m_start, 0, static_cast<size_t>(m_end - m_start));
+    m_start[0] = 0;
     m_end = m_cursor = m_start;
 }
 
