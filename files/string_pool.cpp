@@ -4,7 +4,8 @@
 // The block is not zero-filled when allocated: a pool of a large file would
 // otherwise touch every page twice. Only the bytes before the write position
 // belong to the pool, and every string there carries its own zero byte (a
-// caller that places bytes directly and then advances writes its own). The
+// caller that places bytes directly and then advances writes its own); the
+// first and the last byte are zero from the start. The
 // write position only moves forward, so Clear zero-fills every byte the pool
 // held and leaves the rest untouched.
 #include "files/string_pool.h"
@@ -20,7 +21,10 @@ bool StringPool::Allocate(int size) {
     int capacity = size + 1;
     char* storage = static_cast<char*>(ShellAlloc(static_cast<size_t>(capacity)));
     if (!storage) return false;
+    // An empty text at the start, and the byte Append always keeps free
+    // stays zero, so a pool written to its end still ends in a terminator.
     storage[0] = 0;
+    storage[capacity - 1] = 0;
     m_start = m_end = m_cursor = storage;
     m_capacity = capacity;
     return true;

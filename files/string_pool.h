@@ -11,7 +11,7 @@ public:
     StringPool(const StringPool&) = delete;
     StringPool& operator=(const StringPool&) = delete;
 
-    bool Allocate(int size);  // capacity = size + 1; only the first byte is zeroed
+    bool Allocate(int size);  // capacity = size + 1; only the first and last bytes are zeroed
     void Free();
     void Clear();  // zero-fills every byte the pool held; end = cursor = start
     bool Append(const char* text);
