@@ -1,5 +1,13 @@
-// StringPool: strings stored back to back in one zero-filled block from the
-// memory service, with a write position (end) and a read cursor.
+// StringPool: strings stored back to back in one block from the memory
+// service, with a write position (end) and a read cursor.
+//
+// The block is not zero-filled when allocated: a pool of a large file would
+// otherwise touch every page twice. Only the bytes before the write position
+// belong to the pool, and every string there carries its own zero byte (a
+// caller that places bytes directly and then advances writes its own); the
+// first and the last byte are zero from the start. The
+// write position only moves forward, so Clear zero-fills every byte the pool
+// held and leaves the rest untouched.
 #include "files/string_pool.h"
 
 #include "shell/shell_memory.h"
@@ -13,7 +21,10 @@ bool StringPool::Allocate(int size) {
     int capacity = size + 1;
     char* storage = static_cast<char*>(ShellAlloc(static_cast<size_t>(capacity)));
     if (!storage) return false;
-    memset(storage, 0, static_cast<size_t>(capacity));
+    // An empty text at the start, and the byte Append always keeps free
+    // stays zero, so a pool written to its end still ends in a terminator.
+    storage[0] = 0;
+    storage[capacity - 1] = 0;
     m_start = m_end = m_cursor = storage;
     m_capacity = capacity;
     return true;
@@ -27,7 +38,8 @@ void StringPool::Free() {
 
 void StringPool::Clear() {
     if (!m_start) return;
-    memset(m_start, 0, static_cast<size_t>(m_capacity));
+    memset(m_start, 0, static_cast<size_t>(m_end - m_start));
+    m_start[0] = 0;
     m_end = m_cursor = m_start;
 }
 

@@ -11,9 +11,9 @@ public:
     StringPool(const StringPool&) = delete;
     StringPool& operator=(const StringPool&) = delete;
 
-    bool Allocate(int size);  // capacity = size + 1, zero-filled
+    bool Allocate(int size);  // capacity = size + 1; only the first and last bytes are zeroed
     void Free();
-    void Clear();
+    void Clear();  // zero-fills every byte the pool held; end = cursor = start
     bool Append(const char* text);
     char* Current() const { return m_cursor; }
     void Next();

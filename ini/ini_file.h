@@ -14,6 +14,7 @@
 #include "ini/ini_arena.h"
 #include "ini/ini_name_index.h"
 
+#include <cstddef>
 #include <cstdint>
 
 enum IniValueType { kIniString = 0, kIniInteger = 1, kIniFloat = 2 };
@@ -149,6 +150,10 @@ public:
     // "INI", when given). The new text is written beside the file and replaces
     // it only once complete, so a failed save leaves the old file as it was.
     bool Save(const char* newPath = nullptr);
+    // The text Save writes, handed to sink in runs of bytes; false when the
+    // sink refused a run (nothing more is handed on).
+    using TextSink = bool (*)(void* context, const char* bytes, size_t count);
+    bool WriteText(TextSink sink, void* context);
 
     const char* Path() const { return m_path; }
     int NotLoaded() const { return m_notLoaded; }

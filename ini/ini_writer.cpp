@@ -18,10 +18,10 @@ const char kLineEnd[] = "\r\n";
 const char kLineEnd[] = "\n";
 #endif
 
-// Buffered output to a descriptor; remembers the first failure.
+// Buffered output to a sink; remembers the first failure.
 class TextWriter {
 public:
-    explicit TextWriter(int fd) : m_fd(fd) {}
+    TextWriter(IniFile::TextSink sink, void* context) : m_sink(sink), m_context(context) {}
 
     void Put(const char* bytes, size_t count) {
         while (count > 0 && !m_failed) {
@@ -41,24 +41,30 @@ public:
     void LineEnd() { Put(kLineEnd, sizeof kLineEnd - 1); }
 
     bool Flush() {
-        size_t done = 0;
-        while (done < m_used && !m_failed) {
-            int written = plat::FileWrite(m_fd, m_buffer + done, static_cast<uint32_t>(m_used - done));
-            if (written <= 0)
-                m_failed = true;
-            else
-                done += static_cast<size_t>(written);
-        }
+        if (m_used > 0 && !m_failed && !m_sink(m_context, m_buffer, m_used)) m_failed = true;
         m_used = 0;
         return !m_failed;
     }
 
 private:
-    int m_fd;
+    IniFile::TextSink m_sink;
+    void* m_context;
     char m_buffer[16384];
     size_t m_used = 0;
     bool m_failed = false;
 };
+
+// The sink of a save: every byte to the descriptor.
+bool WriteToDescriptor(void* context, const char* bytes, size_t count) {
+    const int fd = *static_cast<int*>(context);
+    while (count > 0) {
+        int written = plat::FileWrite(fd, bytes, static_cast<uint32_t>(count));
+        if (written <= 0) return false;
+        bytes += written;
+        count -= static_cast<size_t>(written);
+    }
+    return true;
+}
 
 void WriteKey(TextWriter& out, const IniKey* key) {
     out.Text(key->name);
@@ -94,7 +100,17 @@ bool IniFile::Save(const char* newPath) {
 
     int fd = plat::FileCreateWrite(temporary, plat::AccessHint::Sequential);
     if (fd < 0) return false;
-    TextWriter out(fd);
+    bool saved = WriteText(WriteToDescriptor, &fd);
+    saved = plat::FileFlushToDisk(fd) && saved;
+    saved = plat::FileClose(fd) == 0 && saved;
+    if (inPlace) return saved;
+    if (saved) saved = plat::FileReplace(temporary, m_path);
+    if (!saved) plat::FileDelete(temporary);
+    return saved;
+}
+
+bool IniFile::WriteText(TextSink sink, void* context) {
+    TextWriter out(sink, context);
     for (IniSection* section = static_cast<IniSection*>(m_sections.First()); section;
          section = static_cast<IniSection*>(m_sections.Next())) {
         out.Put("[", 1);
@@ -107,11 +123,5 @@ bool IniFile::Save(const char* newPath) {
         }
         out.LineEnd();
     }
-    bool saved = out.Flush();
-    saved = plat::FileFlushToDisk(fd) && saved;
-    saved = plat::FileClose(fd) == 0 && saved;
-    if (inPlace) return saved;
-    if (saved) saved = plat::FileReplace(temporary, m_path);
-    if (!saved) plat::FileDelete(temporary);
-    return saved;
+    return out.Flush();
 }

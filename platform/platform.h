@@ -45,7 +45,11 @@ int32_t AtomicDecrement(volatile int32_t* value);
 // ---- Private growable heap ------------------------------------------------
 using HeapHandle = void*;
 HeapHandle HeapCreatePrivate();                     // null on failure
-void* HeapAllocate(HeapHandle heap, size_t size);   // zero-filled; null on failure
+// Blocks are not zeroed. Builds with assertions fill every fresh block with
+// kFreshBlockPoison, so that code reading memory it never wrote shows up in
+// tests instead of seeing zeros by chance.
+void* HeapAllocate(HeapHandle heap, size_t size);   // null on failure
+const unsigned char kFreshBlockPoison = 0xA5;
 bool HeapRelease(HeapHandle heap, void* block);     // false for a block not of this heap
 bool HeapOwns(HeapHandle heap, const void* block);  // block was allocated here and not freed
 size_t HeapBlockSize(HeapHandle heap, const void* block);
@@ -82,6 +86,15 @@ bool FileIsWritable(const char* path);
 // Turns off text-mode translation of a descriptor (standard output of a tool
 // that writes bytes); nothing to do on posix.
 bool FileSetBinaryMode(int fd);
+
+// ---- File fault injection (tests) -----------------------------------------
+// Makes a file operation fail as a full disk or a failing device would, so
+// that the code handling such failures can be tested: after FileFailNth(op, n)
+// the n-th call of op from then on fails, once (1: the next call); 0 disarms.
+// A failed write writes nothing, a failed flush or replace changes nothing, a
+// failed close still releases the descriptor.
+enum class FileOp { Write, Flush, Close, Replace, Count };
+void FileFailNth(FileOp op, int n);
 
 // ---- Directories ----------------------------------------------------------
 // Current directory into buffer (backslashes), bounded and terminated; false on failure.

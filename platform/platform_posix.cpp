@@ -1,6 +1,7 @@
 // POSIX backend of the OS layer, for the development build on Linux. Paths come
 // in with backslashes and are turned into '/' right at each OS call.
 #include "platform.h"
+#include "file_faults.h"
 #include "pointer_table.h"
 
 #include <dirent.h>
@@ -103,8 +104,11 @@ HeapHandle HeapCreatePrivate() {
 void* HeapAllocate(HeapHandle handle, size_t size) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return nullptr;
-    void* block = calloc(1, size ? size : 1);
+    void* block = malloc(size ? size : 1);
     if (!block) return nullptr;
+#ifndef NDEBUG
+    memset(block, kFreshBlockPoison, size ? size : 1);
+#endif
     bool stored;
     {
         HeapLock lock(heap);
@@ -215,7 +219,7 @@ int FileRead(int fd, void* buffer, uint32_t size) {
 }
 
 int FileWrite(int fd, const void* buffer, uint32_t size) {
-    if (fd < 0) return -1;
+    if (fd < 0 || FileFaultStrikes(FileOp::Write)) return -1;
     return static_cast<int>(write(fd, buffer, size));
 }
 
@@ -235,9 +239,13 @@ int32_t FileLength(int fd) {
     return static_cast<int32_t>(info.st_size);
 }
 
-bool FileFlushToDisk(int fd) { return fd >= 0 && fsync(fd) == 0; }
+bool FileFlushToDisk(int fd) { return fd >= 0 && !FileFaultStrikes(FileOp::Flush) && fsync(fd) == 0; }
 
-int FileClose(int fd) { return fd < 0 ? -1 : close(fd); }
+int FileClose(int fd) {
+    if (fd < 0) return -1;
+    const int result = close(fd);
+    return FileFaultStrikes(FileOp::Close) ? -1 : result;
+}
 
 bool FileDelete(const char* path) {
     OsPath os(path);
@@ -246,7 +254,7 @@ bool FileDelete(const char* path) {
 
 bool FileReplace(const char* source, const char* target) {
     OsPath from(source), to(target);
-    return from.ok() && to.ok() && rename(from.c_str(), to.c_str()) == 0;
+    return from.ok() && to.ok() && !FileFaultStrikes(FileOp::Replace) && rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool FileIsWritable(const char* path) {

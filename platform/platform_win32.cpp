@@ -1,6 +1,7 @@
 // Win32 backend of the OS layer: kernel objects, the C runtime's descriptors,
 // the multimedia timer and the C runtime's multibyte tables.
 #include "platform.h"
+#include "file_faults.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -41,7 +42,11 @@ HeapHandle HeapCreatePrivate() { return HeapCreate(0, 0, 0); }
 
 void* HeapAllocate(HeapHandle heap, size_t size) {
     if (!heap) return nullptr;
-    return HeapAlloc(static_cast<HANDLE>(heap), HEAP_ZERO_MEMORY, size ? size : 1);
+    void* block = HeapAlloc(static_cast<HANDLE>(heap), 0, size ? size : 1);
+#ifndef NDEBUG
+    if (block) memset(block, kFreshBlockPoison, size ? size : 1);
+#endif
+    return block;
 }
 
 bool HeapOwns(HeapHandle heap, const void* block) {
@@ -115,7 +120,7 @@ int FileRead(int fd, void* buffer, uint32_t size) {
 }
 
 int FileWrite(int fd, const void* buffer, uint32_t size) {
-    if (fd < 0) return -1;
+    if (fd < 0 || FileFaultStrikes(FileOp::Write)) return -1;
     return _write(fd, buffer, size);
 }
 
@@ -128,14 +133,18 @@ int32_t FileTell(int fd) { return fd < 0 ? -1 : _tell(fd); }
 
 int32_t FileLength(int fd) { return fd < 0 ? -1 : _filelength(fd); }
 
-bool FileFlushToDisk(int fd) { return fd >= 0 && _commit(fd) == 0; }
+bool FileFlushToDisk(int fd) { return fd >= 0 && !FileFaultStrikes(FileOp::Flush) && _commit(fd) == 0; }
 
-int FileClose(int fd) { return fd < 0 ? -1 : _close(fd); }
+int FileClose(int fd) {
+    if (fd < 0) return -1;
+    const int result = _close(fd);
+    return FileFaultStrikes(FileOp::Close) ? -1 : result;
+}
 
 bool FileDelete(const char* path) { return path && *path && DeleteFileA(path); }
 
 bool FileReplace(const char* source, const char* target) {
-    if (!source || !target) return false;
+    if (!source || !target || FileFaultStrikes(FileOp::Replace)) return false;
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 

@@ -1,10 +1,12 @@
 #include "shell/shell_memory.h"
 
+#include "platform/platform.h"
 #include "platform/pointer_table.h"
 #include "varn/mem.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -62,6 +64,9 @@ FallbackBlocks g_fallback;
 
 void* FallbackAlloc(size_t size) {
     void* block = malloc(size ? size : 1);
+#ifndef NDEBUG
+    if (block) memset(block, plat::kFreshBlockPoison, size ? size : 1);  // as the private heap's blocks
+#endif
     if (block && !g_fallback.Insert(block)) {
         free(block);
         return nullptr;

@@ -2,6 +2,7 @@
 // 10,000 sections and 145,000 keys) through the file manager, side by side with
 // inih's ini_parse_string on the same bytes, and completing a fresh options
 // file with every default and saving it.
+#include "bench/ini/generated_ini.h"
 #include "core/memory_manager.h"
 #include "core/options_file.h"
 #include "host/default_options.h"
@@ -34,47 +35,6 @@ double Milliseconds(Clock::time_point since) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// Sections of 10 to 19 keys holding numbers, decimals and texts, with a
-// comment now and then, in CR LF lines like the game's own files.
-std::string GenerateFile(size_t targetBytes, int* sections, int* keys) {
-    std::string text;
-    text.reserve(targetBytes + 4096);
-    uint32_t seed = 12345;
-    auto next = [&seed]() {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 8) & 0xFFFFFF;
-    };
-    *sections = 0;
-    *keys = 0;
-    char line[128];
-    while (text.size() < targetBytes) {
-        snprintf(line, sizeof line, "[GeneratedSection%05d]\r\n", (*sections)++);
-        text += line;
-        const int count = 10 + static_cast<int>(next() % 10);
-        for (int k = 0; k < count; ++k) {
-            switch (next() % 4) {
-            case 0:
-                snprintf(line, sizeof line, "ConfigurationSetting%02d=%u\r\n", k, next() % 100000);
-                break;
-            case 1:
-                snprintf(line, sizeof line, "MeasuredValue%02d = %u.%03u\r\n", k, next() % 1000, next() % 1000);
-                break;
-            case 2:
-                snprintf(line, sizeof line, "DisplayName%02d=Text %06x\r\n", k, next());
-                break;
-            default:
-                snprintf(line, sizeof line, "EnabledFlag%02d=%s\r\n", k, next() % 2 ? "TRUE" : "FALSE");
-                break;
-            }
-            text += line;
-            ++*keys;
-        }
-        if (next() % 8 == 0) text += "; a comment line\r\n";
-        text += "\r\n";
-    }
-    return text;
 }
 
 #ifdef VARN_HAVE_INIH

@@ -202,6 +202,21 @@ TEST_F(DllManager, FreeAllUnloadsWhateverTheCountUnlessAnInterfaceIsHeld) {
     EXPECT_EQ(0, dll.LibraryCount());
 }
 
+TEST_F(DllManager, AModuleFreeAllRefusedAndRequestedAgainStaysForItsNewHolder) {
+    ASSERT_EQ(1, dll.dllLoadLibrary("Delta"));
+    void* held = nullptr;
+    ASSERT_EQ(1, registry.GetInterface("DEL", &held));
+    EXPECT_EQ(0, dll.dllFreeAll());
+    EXPECT_TRUE(log.Has(LogSeverity::Warning, "...unable to free DLL library Delta."));
+    EXPECT_EQ(1, dll.dllLoadLibrary("Delta"));  // requested again before the old holder lets go
+    registry.ReleaseInterface("DEL", &held);
+    EXPECT_EQ(0, probe.Count("LONGNAME10:ExitDLL"));
+    EXPECT_EQ(1, dll.LibraryCount());
+    EXPECT_EQ(0, dll.dllFreeAll());
+    EXPECT_EQ(1, probe.Count("LONGNAME10:ExitDLL"));
+    EXPECT_EQ(0, dll.LibraryCount());
+}
+
 // The loader and the registry used from two threads at once: one loads and
 // frees a module, the other takes and lets go of the module's interface, so
 // that frees are refused and delayed frees run on the holder's thread. The

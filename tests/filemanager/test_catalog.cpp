@@ -88,27 +88,37 @@ TEST_F(CatalogTest, SizesFollowFromConsecutiveOffsetsAndDataSize) {
 }
 
 TEST_F(CatalogTest, NamesAndExtensionsAreUpperCasedAndEndInsideTheirBuffers) {
-    // A name of 259 bytes and an extension of 259 bytes, neither with a zero byte.
+    // A name of 259 bytes and an extension of 259 bytes, neither with a zero
+    // byte, each followed by a short one without its zero byte: the short ones
+    // must not pick up the tail of the long ones.
     std::string longName(255, 'n');
     longName += ".ext";
     std::string longExtension(259, 'e');
-    std::string bytes = Header("CAT", 2, 2, 8);
-    uint32_t dataStart = 28 + (8 + 11) + (8 + 259) + (4 + 4) + (4 + 259);
+    std::string bytes = Header("CAT", 3, 3, 12);
+    uint32_t dataStart = 28 + (8 + 11) + (8 + 259) + (8 + 5) + (4 + 4) + (4 + 259) + (4 + 2);
     Put32(bytes, dataStart);
     PutText(bytes, "button.tga");
     Put32(bytes, dataStart + 4);
     Put32(bytes, 259);
     bytes += longName;
+    Put32(bytes, dataStart + 8);
+    Put32(bytes, 5);
+    bytes += "b.tga";
     PutText(bytes, "tga");
     Put32(bytes, 259);
     bytes += longExtension;
-    bytes += "datadata";
+    Put32(bytes, 2);
+    bytes += "ab";
+    bytes += "datadatadata";
     CatalogFile catalog;
     ASSERT_TRUE(OpenBytes(catalog, bytes));
     EXPECT_STREQ(catalog.Entry(0)->name, "BUTTON.TGA");
     EXPECT_EQ(std::string(catalog.Entry(1)->name), std::string(255, 'N') + ".EXT");
+    EXPECT_STREQ(catalog.Entry(2)->name, "B.TGA");
+    EXPECT_EQ(catalog.Entry(2)->size, 4u);
     EXPECT_STREQ(catalog.Extension(0), "TGA");
     EXPECT_EQ(std::string(catalog.Extension(1)), std::string(255, 'E'));  // cut to 255 bytes
+    EXPECT_STREQ(catalog.Extension(2), "AB");
 }
 
 TEST_F(CatalogTest, MalformedCatalogsFailWithTheirMessageAndKeepNothing) {

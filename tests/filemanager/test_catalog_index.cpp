@@ -98,3 +98,23 @@ TEST(CatalogIndex, RepeatedLookUpsWalkTheDuplicatesInTableOrder) {
     ASSERT_TRUE(catalog.FindMember("DUP.TXT", "TXT"));
     EXPECT_EQ(catalog.EntryCursor(), 1);
 }
+
+// A table holding as many distinct names as its size allows for: a miss
+// must still end, and every name is found where it is.
+TEST(CatalogIndex, PowerOfTwoCountsOfDistinctNamesAnswerAMiss) {
+    for (int count : {8, 16, 64}) {
+        SCOPED_TRACE(count);
+        std::vector<catalogtest::Member> content;
+        for (int i = 0; i < count; ++i) content.push_back({"F" + std::to_string(i) + ".TXT", "x"});
+        testsupport::ScratchDir dir;
+        ASSERT_TRUE(dir.Made());
+        ASSERT_TRUE(dir.Write("full.cat", catalogtest::Build(content)));
+        CatalogFile catalog;
+        ASSERT_TRUE(catalog.Open(dir.File("full.cat").c_str()));
+        EXPECT_FALSE(catalog.FindMember("ABSENT.TXT", "TXT"));
+        for (int i = count - 1; i >= 0; --i) {
+            ASSERT_TRUE(catalog.FindMember(("f" + std::to_string(i) + ".txt").c_str(), "TXT"));
+            EXPECT_EQ(catalog.EntryCursor(), i);
+        }
+    }
+}

@@ -210,9 +210,17 @@ TEST_F(FileManagerTest, HandlesOfPlainFilesAndMembers) {
     EXPECT_EQ(m_fm.fmgWriteFile(-1, "x", 1), 0);
     m_fm.fmgCloseFile(777777);
     EXPECT_EQ(m_fm.OpenHandleCount(), 3);
+    // A descriptor closed behind the file manager's back and handed out again
+    // by the system: the stale record goes, the handle reads the new file.
+    Write("second.txt", "second");
+    ASSERT_EQ(plat::FileClose(plain), 0);
+    int again = m_fm.fmgOpenFile("second.txt", 0);
+    ASSERT_EQ(again, plain);  // the lowest free descriptor number
+    EXPECT_EQ(m_fm.OpenHandleCount(), 3);
+    EXPECT_EQ(ReadAll(again), "second");
     m_fm.fmgCloseFile(a);
     m_fm.fmgCloseFile(b);
-    m_fm.fmgCloseFile(plain);
+    m_fm.fmgCloseFile(again);
     EXPECT_EQ(m_fm.OpenHandleCount(), 0);
     EXPECT_EQ(m_fm.FindCatalog(m_dir.File("data.cat").c_str())->OpenFileCount(), 0);
 }

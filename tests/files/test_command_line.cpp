@@ -120,6 +120,11 @@ TEST(CommandLine, FromArgumentsStopsAtTheArgumentThatDoesNotFit) {
     line.FromArguments(4, tooLong);
     EXPECT_STREQ("-x ", line.Text());  // no cut argument, nothing after it
     EXPECT_EQ(-1, line.GetOptionInt("-c", -1));
+    // 1023 bytes on their own leave no room for the blank: nothing is taken.
+    const char* alone[] = {"Varn.exe", over.c_str()};
+    line.FromArguments(2, alone);
+    EXPECT_STREQ("", line.Text());
+    EXPECT_FALSE(line.IsValid());
 
     std::vector<std::string> many(300, "-abc");  // 5 bytes each with the blank
     std::vector<const char*> pointers = {"Varn.exe"};

@@ -206,8 +206,9 @@ TEST_F(IniTest, APoolFilledToItsLastByteStaysTerminated) {
 
 TEST_F(IniTest, AnIncludeThatDoesNotFitKeepsItsWholeLinesOnly) {
     ASSERT_TRUE(Write("small.ini", "[Main]\nA=1\n#include big.ini\n"));
-    ASSERT_TRUE(Write("big.ini", "[Big]\nFirst=1\nSecond=22222222\nThird=3\n"));
-    // Room for the main file and 20 more bytes: "[Big]\nFirst=1\nSecond" fits, the rest not.
+    ASSERT_TRUE(Write("big.ini", "[Big]\nFirst=1\nSec=22222222\nThird=3\n"));
+    // Room for the main file and 20 more bytes: "[Big]\nFirst=1\nSec=22" fits, the
+    // rest not; the value cut short must not be kept as "22".
     IniFile ini("small.ini", 0, 0, 21);
     EXPECT_EQ(ini.NotLoaded(), 0);
     EXPECT_EQ(Dump(ini), "[Main]\nA=1\n[Big]\nFirst=1\n");

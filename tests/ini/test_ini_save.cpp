@@ -57,6 +57,36 @@ TEST_F(IniTest, AFailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_FALSE(ini.Save("missing\\dir\\keep.ini"));
 }
 
+// Each write, flush, close and replace of a save failing in turn (the first,
+// then the second, ... until the save gets through): the old file stays as it
+// was and nothing is left beside it.
+TEST_F(IniTest, ASaveFailingAtAnyFileOperationLeavesNoNewFile) {
+    const std::string old = "[Old]\nA=1\n";
+    ASSERT_TRUE(Write("keep.ini", old));
+    IniFile ini("keep.ini", 0, 0, 40000);
+    // More than one buffer of text: the save takes several writes.
+    ASSERT_TRUE(ini.SetString("Old", "Long", std::string(20000, 'v').c_str()));
+    const plat::FileOp operations[] = {plat::FileOp::Write, plat::FileOp::Flush, plat::FileOp::Close,
+                                       plat::FileOp::Replace};
+    for (plat::FileOp operation : operations) {
+        int failures = 0;
+        for (int n = 1; n <= 10; ++n) {
+            SCOPED_TRACE(testing::Message() << "operation " << static_cast<int>(operation) << ", call " << n);
+            ASSERT_TRUE(Write("keep.ini", old));
+            plat::FileFailNth(operation, n);
+            const bool saved = ini.Save();
+            plat::FileFailNth(operation, 0);
+            if (saved) break;
+            ++failures;
+            EXPECT_EQ(Read("keep.ini"), old);
+            EXPECT_EQ(Read("keep.ini.new"), "<missing>");
+        }
+        EXPECT_GE(failures, operation == plat::FileOp::Write ? 2 : 1);
+        EXPECT_EQ(Read("keep.ini.new"), "<missing>");
+        EXPECT_NE(Read("keep.ini"), old);  // the save that got through
+    }
+}
+
 TEST_F(IniTest, AReadOnlyFileIsNotReplaced) {
     ASSERT_TRUE(Write("ro.ini", "[S]\nA=1\n"));
     IniFile ini("ro.ini", 0, 0, 100);
