@@ -199,3 +199,52 @@ TEST_F(NetLayerTest, QueriesAreAnsweredWithTheHostsCallbacks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs a program of the machine (not a Windows one) with its output in a file
+// and waits, at most 20 s, for the line that the shell writes after it.
+std::string RunUnixCommand(const testsupport::ScratchDir& dir, const std::string& command) {
+    const std::string outputPath = dir.File("unix_output.txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return "";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    std::string line = "/bin/sh -c \"" + command + "; echo END-OF-COMMAND\"";
+    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(output);
+    if (!started) return "";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::string text;
+    for (int i = 0; i < 200 && text.find("END-OF-COMMAND") == std::string::npos; ++i) {
+        Sleep(100);
+        text = ReadAll(outputPath);
+    }
+    return text;
+}
+
+TEST_F(NetLayerTest, AQueryClientOfTheMachineReadsTheSessionAndItsRules) {
+    if (GetFileAttributesA("Z:\\usr\\bin\\quakestat") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "quakestat (Debian package qstat) is not installed";
+    host.netEnableQueryReporting(2, nullptr, BuildQueryReportingSetup());
+    if (host.QueryPort() == 0) GTEST_SKIP() << "no UDP socket can be bound on the loopback address";
+    Host(8, nullptr);
+    ASSERT_EQ(Join(first, address, ""), 0);
+    const std::string report =
+        RunUnixCommand(dir, "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(host.QueryPort()) + " -R -P");
+    EXPECT_NE(report.find("2/8"), std::string::npos) << report;
+    EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
+    EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+}
+
+}  // namespace
