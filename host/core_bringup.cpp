@@ -33,7 +33,7 @@ int CoreBringUp() {
     registry->RegisterInterface("CLK", static_cast<IClock*>(&core.clock), 0);
     core.options.Initialize();
     registry->RegisterInterface("OPT", static_cast<IOptionsFile*>(&core.options), 0);
-    TheApplication().RegisterApplication(registry);
+    RegisterApplication(registry);
 
     CountMonitors();
     return 1;
