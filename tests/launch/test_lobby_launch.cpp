@@ -162,13 +162,13 @@ TEST_F(LaunchTest, JoiningRetriesAsScriptedAndExplainsAFailure) {
         EXPECT_EQ(journal.front(), kStart);
         EXPECT_EQ(journal[1], "TXT:text TXT_MENU_CONNECTING");
         EXPECT_EQ(journal.back(), kEnd);
-        const std::vector<std::string> boxes = watcher.Texts();
+        const std::vector<std::string> boxes = watcher.Seen();
         if (c.result) {
             EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(Lines("MMG:mode"), Journal{"MMG:mode MpMission"});
         } else {
             const std::string expected = text.texts[LaunchErrorTextKey(code)];
-            EXPECT_EQ(boxes, std::vector<std::string>{expected});
+            EXPECT_EQ(boxes, std::vector<std::string>{"Error!: " + expected});
             EXPECT_EQ(Lines("MMG:mode"), Journal());
             EXPECT_NE(OptionsText().find("LobbyLaunched=FALSE"), std::string::npos);
         }
@@ -225,7 +225,7 @@ TEST_F(LaunchTest, TheWaitForTheHostEndsWhenTheWindowClosesOrTimeRunsOut) {
         EXPECT_EQ(Lines("NET:sync"), Journal());
         EXPECT_EQ(Lines("MMG:mode"), Journal());
         EXPECT_EQ(LaunchErrorCode(), codeBefore);
-        EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});
+        EXPECT_EQ(watcher.Seen(), std::vector<std::string>{"Error!: " + text.texts[LaunchErrorTextKey(codeBefore)]});
     }
 }
 
@@ -237,7 +237,7 @@ TEST_F(LaunchTest, WithoutANetworkLayerHostingAndJoiningFailWithoutCallingIt) {
     MessageBoxWatcher watcher;
     EXPECT_EQ(Launch("-join:127.0.0.1:28150"), 0);
     EXPECT_EQ(Lines("NET:"), Journal());
-    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});
+    EXPECT_EQ(watcher.Seen(), std::vector<std::string>{"Error!: " + text.texts[LaunchErrorTextKey(codeBefore)]});
 }
 
 TEST(PlayerColors, FollowTheTableWithClampedIndexes) {
