@@ -6,6 +6,7 @@
 #include "host/module_sets.h"
 #include "host/startup_settings.h"
 #include "tests/filemanager/log_recorder.h"
+#include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 #include "varn/flt.h"
 #include "varn/mnu.h"
@@ -16,15 +17,10 @@
 
 using catalogtest::LogRecorder;
 using testsupport::ScratchDir;
+using probe::kModuleNames;
 using testsupport::SystemSidePath;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll", "DirectSound.dll",   "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll", "FlightEngine.dll", "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll", "ParticleSystem.dll", "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll", "SpeechSystem.dll", "Fader.dll"};
 
 enum class Set { Base, Menu, Flight };
 

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 
 #include "tests/support/message_box_watcher.h"
+#include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/unix_command.h"
 
@@ -18,15 +19,10 @@
 using testsupport::MessageBoxWatcher;
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
+using probe::kModuleNames;
 using testsupport::SystemSidePath;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll",    "DirectSound.dll",   "DirectDraw.dll",        "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll", "FlightEngine.dll",      "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll",     "ParticleSystem.dll", "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll",  "SpeechSystem.dll",  "Fader.dll"};
 
 const char kProbeIni[] =
     "[Roles]\nTextUSEnglish.dll=TXT\nDirectPlay.dll=NET\n"

@@ -1,6 +1,8 @@
 // End-to-end runs of Varn.exe with the probe module set (probe/probe.h) in a
 // fresh game directory: the journal of every module call, the exit code and
 // the files the host writes, one table row per scenario.
+#include "tests/host/probe/probe_game.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +19,12 @@
 
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
+using probe::kModuleNames;
+using testsupport::MessageBoxWatcher;
 using testsupport::SystemSidePath;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll",    "DirectSound.dll",       "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll",     "FlightEngine.dll",   "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll",     "ParticleSystem.dll",    "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll",  "SpeechSystem.dll",      "Fader.dll"};
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -205,48 +203,6 @@ std::string WithCrLf(const std::string& text) {
     }
     return converted;
 }
-
-// Closes every message box that appears while a run goes on, keeping its text.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher() : m_thread([this] { Watch(); }) {}
-    ~MessageBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Seen() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_seen;
-    }
-
-private:
-    void Watch() {
-        while (!m_stop) {
-            EnumWindows(&Found, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-    }
-    static BOOL CALLBACK Found(HWND window, LPARAM self) {
-        char className[64] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        char caption[256] = "", text[1024] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
-        {
-            std::lock_guard<std::mutex> lock(watcher->m_mutex);
-            watcher->m_seen.push_back(std::string(caption) + ": " + text);
-        }
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<std::string> m_seen;
-    std::thread m_thread;
-};
 
 class VarnRun : public ::testing::Test {
 protected:
