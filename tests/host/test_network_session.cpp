@@ -19,7 +19,6 @@
 using testsupport::MessageBoxWatcher;
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
-using probe::kModuleNames;
 using testsupport::SystemSidePath;
 
 namespace {
@@ -34,9 +33,7 @@ const char kProbeIni[] =
 class Game {
 public:
     Game(const std::string& networkLayer, const std::string& probeIni) {
-        m_ok = m_dir.Made() && CreateDirectoryA(m_dir.File("System").c_str(), nullptr);
-        for (const char* name : kModuleNames)
-            m_ok = m_ok && CopyFileA(SystemSidePath(HOST_PROBE_DLL).c_str(), m_dir.File(std::string("System\\") + name).c_str(), FALSE);
+        m_ok = m_dir.Made() && probe::PlaceProbeModules(m_dir.Path(), SystemSidePath(HOST_PROBE_DLL));
         m_ok = m_ok && CopyFileA(SystemSidePath(networkLayer).c_str(), m_dir.File("System\\DirectPlay.dll").c_str(), FALSE);
         const std::string startup = ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_startup.ini"));
         m_ok = m_ok && !startup.empty() &&
@@ -115,7 +112,7 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     ASSERT_TRUE(host.Dir().Write("Missiles.dat", "missiles"));
     const std::string ports = " -netport:" + std::to_string(gamePort) + " -queryport:" + std::to_string(queryPort) +
                               " -netbind:127.0.0.1";
-    MessageBoxWatcher boxes;
+    MessageBoxWatcher boxes("Error!");
 
     ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -gamespy" + ports));
     ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
@@ -148,7 +145,7 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     EXPECT_EQ(ReadWholeFile(joiner.Dir().File("NetCache\\Aircraft.dat")), std::string(3000, 'a'));
     EXPECT_NE(ReadWholeFile(joiner.Dir().File("Options.ini")).find("LobbyLaunched=TRUE"), std::string::npos);
     EXPECT_NE(ReadWholeFile(host.Dir().File("Options.ini")).find("LobbyLaunched=TRUE"), std::string::npos);
-    EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen().front();
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts().front();
 
     if (report != "(quakestat is not installed)") {
         EXPECT_NE(report.find("2/8"), std::string::npos) << report;
@@ -162,10 +159,10 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
 TEST(NetworkSession, AJoinThatTheLayerRefusesEndsTheProgramWithTheClosedMessage) {
     Game joiner(HOST_PROBE_DLL, std::string(kProbeIni) + "[NET]\nJoin=0\nError=3,5\n");
     ASSERT_TRUE(joiner.Ok());
-    MessageBoxWatcher boxes;
+    MessageBoxWatcher boxes("Error!");
     ASSERT_TRUE(joiner.Start("-join:10.0.0.1:5 -n:Wingman -gamespy"));
     EXPECT_EQ(joiner.Wait(60000), 1);  // the start-up sequence failed: the main loop never ran
-    EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"Error!: The session is closed"});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The session is closed"});
     const std::string journal = joiner.Journal();
     for (const char* line : {"MMG mmgStartNetwork(DirectPlay.dll) = 1", "DirectPlay.dll InitDLL NET", "NET netStart()",
                              "NET netConfigure(20)", "NET netSetPlayerColor(FFFF0000)", "NET netSetPlayerName(Wingman)",

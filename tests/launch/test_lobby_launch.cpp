@@ -149,7 +149,7 @@ TEST_F(LaunchTest, JoiningRetriesAsScriptedAndExplainsAFailure) {
         network.errorCodes = c.errors;
         app.pumpResults = c.pumps;
         const int codeBefore = LaunchErrorCode();
-        MessageBoxWatcher watcher;
+        MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
         EXPECT_EQ(Launch("-join:127.0.0.1:28150 -n:Wingman -gamespy", c.netLaunch), c.result);
         EXPECT_EQ(static_cast<int>(Lines("NET:join 0").size()), c.attempts);
         const int code = c.code == -1 ? codeBefore : c.code;
@@ -162,13 +162,13 @@ TEST_F(LaunchTest, JoiningRetriesAsScriptedAndExplainsAFailure) {
         EXPECT_EQ(journal.front(), kStart);
         EXPECT_EQ(journal[1], "TXT:text TXT_MENU_CONNECTING");
         EXPECT_EQ(journal.back(), kEnd);
-        const std::vector<std::string> boxes = watcher.Seen();
+        const std::vector<std::string> boxes = watcher.Texts();
         if (c.result) {
             EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(Lines("MMG:mode"), Journal{"MMG:mode MpMission"});
         } else {
             const std::string expected = text.texts[LaunchErrorTextKey(code)];
-            EXPECT_EQ(boxes, std::vector<std::string>{"Error!: " + expected});
+            EXPECT_EQ(boxes, std::vector<std::string>{expected});
             EXPECT_EQ(Lines("MMG:mode"), Journal());
             EXPECT_NE(OptionsText().find("LobbyLaunched=FALSE"), std::string::npos);
         }
@@ -217,7 +217,7 @@ TEST_F(LaunchTest, TheWaitForTheHostEndsWhenTheWindowClosesOrTimeRunsOut) {
         network.joinResults = {1};
         app.pumpResults = windowCloses ? std::deque<int32_t>{1, 0} : std::deque<int32_t>{};
         const int codeBefore = LaunchErrorCode();
-        MessageBoxWatcher watcher;
+        MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
         EXPECT_EQ(Launch("-join:10.0.0.1:1", "ConnectionTimeout=1\n"), 0);
         if (windowCloses) {
             EXPECT_EQ(Lines("APP:pump").size(), 2u);
@@ -225,7 +225,7 @@ TEST_F(LaunchTest, TheWaitForTheHostEndsWhenTheWindowClosesOrTimeRunsOut) {
         EXPECT_EQ(Lines("NET:sync"), Journal());
         EXPECT_EQ(Lines("MMG:mode"), Journal());
         EXPECT_EQ(LaunchErrorCode(), codeBefore);
-        EXPECT_EQ(watcher.Seen(), std::vector<std::string>{"Error!: " + text.texts[LaunchErrorTextKey(codeBefore)]});
+        EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});
     }
 }
 
@@ -234,10 +234,10 @@ TEST_F(LaunchTest, WithoutANetworkLayerHostingAndJoiningFailWithoutCallingIt) {
     EXPECT_EQ(Launch("-host -s:Evening"), 0);
     EXPECT_EQ(journal, (Journal{kStart, "TXT:text TXT_MENU_CREATING", "MMG:start network", kEnd}));
     const int codeBefore = LaunchErrorCode();
-    MessageBoxWatcher watcher;
+    MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
     EXPECT_EQ(Launch("-join:127.0.0.1:28150"), 0);
     EXPECT_EQ(Lines("NET:"), Journal());
-    EXPECT_EQ(watcher.Seen(), std::vector<std::string>{"Error!: " + text.texts[LaunchErrorTextKey(codeBefore)]});
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});
 }
 
 TEST(PlayerColors, FollowTheTableWithClampedIndexes) {

@@ -1,12 +1,13 @@
-// Test support (Windows): closes every message box of any process that shows
-// up while the watcher lives, keeping "caption: text" of each, so that no box
-// can hang a test.
+// Test support (Windows): a thread that watches for message boxes with a given
+// caption (null: any caption), records each box's caption and text and closes
+// it, so that code which shows a real message box never hangs a test. Boxes
+// of other processes on the same desktop are found too, unless a process id
+// is given: then only that process's boxes count.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,7 +17,16 @@ namespace testsupport {
 
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher() : m_thread([this] { Watch(); }) {}
+    struct Box {
+        std::string caption;
+        std::string text;
+    };
+
+    explicit MessageBoxWatcher(const char* caption, DWORD processId = 0)
+        : m_anyCaption(caption == nullptr),
+          m_caption(caption ? caption : ""),
+          m_processId(processId),
+          m_thread([this] { Watch(); }) {}
     ~MessageBoxWatcher() {
         m_stop = true;
         m_thread.join();
@@ -24,40 +34,59 @@ public:
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
-    std::vector<std::string> Seen() {
+    std::vector<Box> Boxes() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_seen;
+        return m_boxes;
+    }
+    std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (const Box& box : Boxes()) texts.push_back(box.text);
+        return texts;
     }
 
 private:
-    void Watch() {
-        while (!m_stop) {
-            EnumWindows(&Found, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-    }
-    static BOOL CALLBACK Found(HWND window, LPARAM self) {
-        char className[64] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
-        char caption[256] = "", text[1024] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-        {
-            std::lock_guard<std::mutex> lock(watcher->m_mutex);
-            // A box that has not gone yet is counted once.
-            if (watcher->m_closing != window) watcher->m_seen.push_back(std::string(caption) + ": " + text);
-            watcher->m_closing = window;
-        }
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
+    // A message box's text is the static control with id 0xFFFF.
+    static std::string TextOf(HWND window, int id) {
+        HWND item = id ? GetDlgItem(window, id) : window;
+        char text[2048] = "";
+        if (item) GetWindowTextA(item, text, sizeof text);
+        return text;
     }
 
+    // The first visible box with the caption (of the process, when one is given).
+    HWND FindBox() {
+        for (HWND box = nullptr;;) {
+            box = FindWindowExA(nullptr, box, "#32770", m_anyCaption ? nullptr : m_caption.c_str());
+            if (!box) return nullptr;
+            DWORD owner = 0;
+            GetWindowThreadProcessId(box, &owner);
+            if (IsWindowVisible(box) && (!m_processId || owner == m_processId)) return box;
+        }
+    }
+
+    void Watch() {
+        while (!m_stop) {
+            HWND box = FindBox();
+            if (!box) {
+                Sleep(10);
+                continue;
+            }
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_boxes.push_back(Box{TextOf(box, 0), TextOf(box, 0xFFFF)});
+            }
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            // Wait until this box is gone, so that it is recorded once.
+            while (IsWindow(box) && !m_stop) Sleep(5);
+        }
+    }
+
+    bool m_anyCaption;
+    std::string m_caption;
+    DWORD m_processId;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
-    std::vector<std::string> m_seen;
-    HWND m_closing = nullptr;
+    std::vector<Box> m_boxes;
     std::thread m_thread;
 };
 
