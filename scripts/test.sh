@@ -23,6 +23,7 @@ have wine                         || need_install+=(wine)
 [ -x /usr/lib/wine/wine64 ]       || need_install+=(wine64)
 [ -x /usr/lib/wine/wine ]         || need_install+=(wine32:i386)
 have Xvfb                         || need_install+=(xvfb)
+have quakestat                    || need_install+=(qstat)
 [ -e /usr/include/zlib.h ]        || need_install+=(zlib1g-dev)
 [ -e /usr/include/ini.h ]         || need_install+=(libinih-dev)
 # DirectShow under 64-bit Wine plays video through GStreamer (the intro movie tests).
