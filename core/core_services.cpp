@@ -1,28 +1,15 @@
-// The host's service objects. They are constructed before the program entry
-// runs, in this order, and destroyed after it returns, in reverse order;
-// construction only prepares each object's lock and function table.
-#include "core/clock.h"
-#include "core/debug_system.h"
-#include "core/dll_library_manager.h"
-#include "core/interface_manager.h"
-#include "core/memory_manager.h"
-#include "core/random_table.h"
+// Accessors of the host's service objects (the instance is defined by the
+// program, see core_services.h).
+#include "core/core_services.h"
 
-namespace {
-Clock g_clock;
-RandomTable g_randomTable;
-DllLibraryManager g_dllLibraryManager;
-MemoryManager g_memoryManager;
-DebugSystem g_debugSystem;
-InterfaceManager g_interfaceManager;
-}  // namespace
+OptionIniFile& TheOptionIniFile() { return TheCoreServices().options; }
+Clock& TheClock() { return TheCoreServices().clock; }
+RandomTable& TheRandomTable() { return TheCoreServices().random; }
+FileManager& TheFileManager() { return TheCoreServices().files; }
+DllLibraryManager& TheDllLibraryManager() { return TheCoreServices().dlls; }
+MemoryManager& TheMemoryManager() { return TheCoreServices().memory; }
+DebugSystem& TheDebugSystem() { return TheCoreServices().debug; }
+InterfaceManager& TheInterfaceManager() { return TheCoreServices().registry; }
 
-Clock& TheClock() { return g_clock; }
-RandomTable& TheRandomTable() { return g_randomTable; }
-DllLibraryManager& TheDllLibraryManager() { return g_dllLibraryManager; }
-MemoryManager& TheMemoryManager() { return g_memoryManager; }
-DebugSystem& TheDebugSystem() { return g_debugSystem; }
-InterfaceManager& TheInterfaceManager() { return g_interfaceManager; }
-
-IInterfaceManager* InterfaceManagerInit() { return g_interfaceManager.Init(); }
-void InterfaceManagerDeinit() { g_interfaceManager.Deinit(); }
+IInterfaceManager* InterfaceManagerInit() { return TheInterfaceManager().Init(); }
+void InterfaceManagerDeinit() { TheInterfaceManager().Deinit(); }

@@ -6,12 +6,6 @@
 
 #include <new>
 
-namespace {
-OptionIniFile g_optionIniFile;
-}
-
-OptionIniFile& TheOptionIniFile() { return g_optionIniFile; }
-
 void OptionIniFile::Initialize() {
     m_document = nullptr;
     m_holders = 0;

@@ -1,0 +1,238 @@
+#include "host/module_sets.h"
+
+#include "host/held_interface.h"
+#include "host/startup_settings.h"
+#include "files/strings.h"
+#include "ini/ini_file.h"
+#include "shell/log.h"
+#include "varn/ctl.h"
+#include "varn/dll.h"
+#include "varn/flt.h"
+#include "varn/fmg.h"
+#include "varn/mmg.h"
+#include "varn/mnu.h"
+#include "varn/obj.h"
+#include "varn/opt.h"
+#include "varn/snd.h"
+#include "varn/spc.h"
+#include "varn/ter.h"
+
+#include <cstddef>
+
+namespace {
+
+using Text = char (StartupSettings::*)[kPathSize];
+
+// A DLL of a set and the message logged when it cannot be loaded.
+struct ModuleDll {
+    Text name;
+    const char* failure;
+};
+
+const ModuleDll kBaseDlls[] = {
+    {&StartupSettings::inputManagerDll, "Unable to load InputManager DLL %s!"},
+    {&StartupSettings::soundManagerDll, "Unable to load SoundManager DLL %s!"},
+    {&StartupSettings::textManagerDll, "Unable to load TextManager DLL %s!"},
+    {&StartupSettings::controlMapDll, "Unable to load ControlMap DLL %s!"},
+    {&StartupSettings::objectManagerDll, "Unable to load ObjectManager DLL %s!"},
+    {&StartupSettings::terrainEngineDll, "Unable to load TerrainEngine DLL %s!"},
+};
+const ModuleDll kMissionManagerDll = {&StartupSettings::missionManagerDll, "Unable to load MissionManager DLL %s!"};
+
+const ModuleDll kMenuDlls[] = {
+    {&StartupSettings::displayManagerDll, "Unable to load DisplayManager DLL %s!"},
+    {&StartupSettings::faderDll, "Unable to load Fader DLL %s!"},
+    {&StartupSettings::menuSystemDll, "Unable to load MenuSystem DLL %s!"},
+};
+
+const ModuleDll kFlightDlls[] = {
+    {&StartupSettings::graphicsEngineDll, "Unable to load GraphicsEngine DLL %s!"},
+    {&StartupSettings::particleSystemDll, "Unable to load ParticleSystem DLL %s!"},
+    {&StartupSettings::environmentSystemDll, "Unable to load EnvironmentSystem DLL %s!"},
+    {&StartupSettings::worldManagerDll, "Unable to load WorldManager DLL %s!"},
+    {&StartupSettings::viewManagerDll, "Unable to load ViewManager DLL %s!"},
+    {&StartupSettings::messageSystemDll, "Unable to load MessageSystem DLL %s!"},
+    {&StartupSettings::speechSystemDll, "Unable to load SpeechSystem DLL %s!"},
+    {&StartupSettings::faderDll, "Unable to load Fader DLL %s!"},
+    {&StartupSettings::flightEngineDll, "Unable to load FlightEngine DLL %s!"},
+};
+
+const Text kFlightCatalogs[] = {&StartupSettings::flightDataFile, &StartupSettings::flightTextFile,
+                                &StartupSettings::speechDataFile, &StartupSettings::speechTextFile};
+
+StartupSettings& Settings() { return TheStartupSettings(); }
+IFileManager* Files() { return ShellGetFileManager(); }
+
+int LoadDll(const ModuleDll& dll) {
+    const char* name = Settings().*dll.name;
+    if (ShellGetDllManager()->dllLoadLibrary(name)) return 1;
+    LogError(dll.failure, name);
+    return 0;
+}
+
+// Loads the DLLs in order and stops at the first failure, leaving the ones
+// loaded before it for the set's unload.
+template <size_t N>
+int LoadDlls(const ModuleDll (&dlls)[N]) {
+    for (const ModuleDll& dll : dlls) {
+        if (!LoadDll(dll)) return 0;
+    }
+    return 1;
+}
+
+// Unloads in reverse order, every DLL of the list whether it was loaded or not.
+template <size_t N>
+void FreeDlls(const ModuleDll (&dlls)[N]) {
+    for (size_t i = N; i-- > 0;) ShellGetDllManager()->dllFreeLibrary(Settings().*dlls[i].name);
+}
+
+// A set that loaded without registering an id the host goes on to call is
+// refused like a set with a missing DLL.
+bool Registered(bool present, const char* id) {
+    if (!present) LogError("Module set loaded without Interface %s!", id);
+    return present;
+}
+
+// The volumes of the player's options; the stream volume is the music in the
+// menus and the speech in flight.
+void SetVolumes(const char* streamVolumeKey) {
+    HeldInterface<IOptionsFile> options("OPT");
+    if (!options) return;
+    IniFile* document = nullptr;
+    if (options->optGetIniFile(&document)) {
+        HeldInterface<ISoundManager> sound("SND");
+        if (sound) {
+            sound->sndSetSoundVolume(document->GetInt("SoundOptions", "SoundVolume", 0));
+            sound->sndSetStreamVolume(document->GetInt("SoundOptions", streamVolumeKey, 0));
+        }
+        sound.Release();
+        options->optReleaseIniFile(&document);
+    }
+}
+
+template <typename T>
+int HoldInterface(const char* id, T** holder) {
+    *holder = nullptr;
+    ShellGetRegistry()->GetInterface(id, reinterpret_cast<void**>(holder));
+    return Registered(*holder != nullptr, id) ? 1 : 0;
+}
+
+template <typename T>
+void LetGo(const char* id, T** holder) {
+    if (*holder) ShellGetRegistry()->ReleaseInterface(id, reinterpret_cast<void**>(holder));
+    *holder = nullptr;
+}
+
+int ConfigureBaseModules() {
+    StartupSettings& s = Settings();
+    HeldInterface<ISoundManager> sound("SND");
+    HeldInterface<IObjectManager> objects("OBJ");
+    HeldInterface<ITerrainEngine> terrain("TER");
+    HeldInterface<IControlMap> controls("CTL");
+    bool complete = Registered(bool(sound), "SND") & Registered(bool(objects), "OBJ") &
+                    Registered(bool(terrain), "TER") & Registered(bool(controls), "CTL");
+    if (!complete) return 0;
+    sound->sndSetDirectory(s.soundDirectory);
+    objects->objSetDirectory(s.objectDirectory);
+    terrain->terSetDirectory(s.terrainDirectory);
+    controls->ctlSetDirectory(s.controlDirectory);
+    Files()->fmgOpenCatalog(s.objectDataFile);
+    objects->objInit(s.objectListFile);
+    terrain->terInit();
+    return 1;
+}
+
+int ConfigureMissionManager() {
+    StartupSettings& s = Settings();
+    HeldInterface<IMissionManager> missions("MMG");
+    if (!Registered(bool(missions), "MMG")) return 0;
+    Files()->fmgOpenCatalog(s.missionDataFile);
+    Files()->fmgOpenCatalog(s.missionTextFile);
+    missions->mmgSetMissionControlDirectory(s.missionControlDirectory);
+    missions->mmgSetMissionsDirectory(s.missionsDirectory);
+    missions->mmgSetCampaignsDirectory(s.campaignsDirectory);
+    missions->mmgSetPilotDataDirectory(s.pilotDataDirectory);
+    missions->mmgSetNetworkLayer(s.networkLayerDll);
+    missions->mmgInit(s.missionInitFile);
+    missions->mmgSetPilotListFile(s.pilotListFile);
+    return 1;
+}
+
+}  // namespace
+
+int LoadBaseSet() {
+    StartupSettings& s = Settings();
+    if (!LoadDlls(kBaseDlls)) return 0;
+    // An exporter that cannot be loaded does not stop the start.
+    if (!IsEmptyString(s.exporterDll)) ShellGetDllManager()->dllLoadLibrary(s.exporterDll);
+    if (!ConfigureBaseModules()) return 0;
+    Files()->fmgSetCacheDirectory(s.netCacheDirectory);
+    Files()->fmgEnableCache(0);
+    if (!LoadDll(kMissionManagerDll)) return 0;
+    return ConfigureMissionManager();
+}
+
+void UnloadBaseSet() {
+    StartupSettings& s = Settings();
+    Files()->fmgCloseCatalog(s.missionDataFile);
+    Files()->fmgCloseCatalog(s.missionTextFile);
+    {
+        HeldInterface<IMissionManager> missions("MMG");
+        if (missions) missions->mmgExit();
+    }
+    HeldInterface<IObjectManager> objects("OBJ");
+    HeldInterface<ITerrainEngine> terrain("TER");
+    if (terrain) terrain->terExit();
+    if (objects) objects->objExit();
+    Files()->fmgCloseCatalog(s.objectDataFile);
+    objects.Release();
+    terrain.Release();
+    if (!IsEmptyString(s.exporterDll)) ShellGetDllManager()->dllFreeLibrary(s.exporterDll);
+    ShellGetDllManager()->dllFreeLibrary(s.missionManagerDll);
+    FreeDlls(kBaseDlls);
+}
+
+int LoadMenuSet(IMenuSystem** menu) {
+    StartupSettings& s = Settings();
+    *menu = nullptr;
+    Files()->fmgOpenCatalog(s.menuDataFile);
+    if (!s.menuTextCatalogOpen) Files()->fmgOpenCatalog(s.menuTextFile);
+    if (!LoadDlls(kMenuDlls)) return 0;
+    SetVolumes("MusicVolume");
+    return HoldInterface("MNU", menu);
+}
+
+void UnloadMenuSet(IMenuSystem** menu) {
+    StartupSettings& s = Settings();
+    LetGo("MNU", menu);
+    FreeDlls(kMenuDlls);
+    Files()->fmgCloseCatalog(s.menuDataFile);
+    Files()->fmgCloseCatalog(s.menuTextFile);
+    s.menuTextCatalogOpen = 0;
+}
+
+int LoadFlightSet(IFlightEngine** flight) {
+    StartupSettings& s = Settings();
+    *flight = nullptr;
+    for (Text catalog : kFlightCatalogs) Files()->fmgOpenCatalog(s.*catalog);
+    if (!LoadDlls(kFlightDlls)) return 0;
+    {
+        HeldInterface<ISpeechSystem> speech("SPC");
+        if (!Registered(bool(speech), "SPC")) return 0;
+        speech->spcSetDirectory(s.speechDirectory);
+    }
+    SetVolumes("SpeechVolume");
+    if (!HoldInterface("FLT", flight)) return 0;
+    (*flight)->fltSetScreenShotDirectory(s.screenShotsDirectory);
+    return 1;
+}
+
+void UnloadFlightSet(IFlightEngine** flight) {
+    StartupSettings& s = Settings();
+    LetGo("FLT", flight);
+    FreeDlls(kFlightDlls);
+    Files()->fmgCloseCatalog(s.speechDataFile);
+    Files()->fmgCloseCatalog(s.speechTextFile);
+    Files()->fmgCloseCatalog(s.flightTextFile);
+    Files()->fmgCloseCatalog(s.flightDataFile);
+}

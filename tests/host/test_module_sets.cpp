@@ -1,0 +1,155 @@
+// The start-up sequence and the module sets inside this test program, with the
+// probe modules in a scratch game directory: the texts logged when a set
+// cannot be loaded, and the catalogs each set keeps open.
+#include "core/core_services.h"
+#include "host/core_bringup.h"
+#include "host/module_sets.h"
+#include "host/startup_settings.h"
+#include "tests/filemanager/log_recorder.h"
+#include "tests/support/tool_run.h"
+#include "varn/flt.h"
+#include "varn/mnu.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+using catalogtest::LogRecorder;
+using testsupport::ScratchDir;
+using testsupport::SystemSidePath;
+
+namespace {
+
+const char* const kModuleNames[] = {
+    "DirectInput.dll", "DirectSound.dll",   "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
+    "GraphicsEngine.dll", "TerrainEngine.dll", "FlightEngine.dll", "ObjectManager.dll", "ViewManager.dll",
+    "ControlMap.dll", "ParticleSystem.dll", "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
+    "MessageSystem.dll", "SpeechSystem.dll", "Fader.dll"};
+
+enum class Set { Base, Menu, Flight };
+
+struct Refusal {
+    Set set;
+    const char* missingModule;  // null: all there
+    const char* skippedId;      // null: every id published
+    const char* error;
+};
+
+const Refusal kRefusals[] = {
+    {Set::Base, "DirectInput.dll", nullptr, "Unable to load InputManager DLL DirectInput.dll!"},
+    {Set::Base, "DirectSound.dll", nullptr, "Unable to load SoundManager DLL DirectSound.dll!"},
+    {Set::Base, "TextUSEnglish.dll", nullptr, "Unable to load TextManager DLL TextUSEnglish.dll!"},
+    {Set::Base, "ControlMap.dll", nullptr, "Unable to load ControlMap DLL ControlMap.dll!"},
+    {Set::Base, "ObjectManager.dll", nullptr, "Unable to load ObjectManager DLL ObjectManager.dll!"},
+    {Set::Base, "TerrainEngine.dll", nullptr, "Unable to load TerrainEngine DLL TerrainEngine.dll!"},
+    {Set::Base, "MissionManager.dll", nullptr, "Unable to load MissionManager DLL MissionManager.dll!"},
+    {Set::Base, nullptr, "SND", "Module set loaded without Interface SND!"},
+    {Set::Base, nullptr, "OBJ", "Module set loaded without Interface OBJ!"},
+    {Set::Base, nullptr, "TER", "Module set loaded without Interface TER!"},
+    {Set::Base, nullptr, "CTL", "Module set loaded without Interface CTL!"},
+    {Set::Base, nullptr, "MMG", "Module set loaded without Interface MMG!"},
+    {Set::Menu, "DirectDraw.dll", nullptr, "Unable to load DisplayManager DLL DirectDraw.dll!"},
+    {Set::Menu, "Fader.dll", nullptr, "Unable to load Fader DLL Fader.dll!"},
+    {Set::Menu, "MenuSystem.dll", nullptr, "Unable to load MenuSystem DLL MenuSystem.dll!"},
+    {Set::Menu, nullptr, "MNU", "Module set loaded without Interface MNU!"},
+    {Set::Flight, "GraphicsEngine.dll", nullptr, "Unable to load GraphicsEngine DLL GraphicsEngine.dll!"},
+    {Set::Flight, "ParticleSystem.dll", nullptr, "Unable to load ParticleSystem DLL ParticleSystem.dll!"},
+    {Set::Flight, "EnvironmentSystem.dll", nullptr, "Unable to load EnvironmentSystem DLL EnvironmentSystem.dll!"},
+    {Set::Flight, "WorldManager.dll", nullptr, "Unable to load WorldManager DLL WorldManager.dll!"},
+    {Set::Flight, "ViewManager.dll", nullptr, "Unable to load ViewManager DLL ViewManager.dll!"},
+    {Set::Flight, "MessageSystem.dll", nullptr, "Unable to load MessageSystem DLL MessageSystem.dll!"},
+    {Set::Flight, "SpeechSystem.dll", nullptr, "Unable to load SpeechSystem DLL SpeechSystem.dll!"},
+    {Set::Flight, "Fader.dll", nullptr, "Unable to load Fader DLL Fader.dll!"},
+    {Set::Flight, "FlightEngine.dll", nullptr, "Unable to load FlightEngine DLL FlightEngine.dll!"},
+    {Set::Flight, nullptr, "SPC", "Module set loaded without Interface SPC!"},
+    {Set::Flight, nullptr, "FLT", "Module set loaded without Interface FLT!"},
+};
+
+// A catalog with no members.
+const std::string kEmptyCatalog = std::string("CAT", 3) + std::string(25, '\0');
+
+// One start of the host's core services in a scratch game directory holding
+// the probe modules (less one, when asked) and empty menu catalogs.
+class GameDirectory {
+public:
+    explicit GameDirectory(const char* missingModule, const char* skippedId) {
+        EXPECT_TRUE(m_dir.Made());
+        CreateDirectoryA(m_dir.File("System").c_str(), nullptr);
+        CreateDirectoryA(m_dir.File("Menu").c_str(), nullptr);
+        for (const char* name : kModuleNames) {
+            if (missingModule && strcmp(name, missingModule) == 0) continue;
+            EXPECT_TRUE(CopyFileA(SystemSidePath(HOST_PROBE_DLL).c_str(), m_dir.File("System\\" + std::string(name)).c_str(),
+                                  FALSE));
+        }
+        EXPECT_TRUE(m_dir.Write("Menu\\MenuData.cat", kEmptyCatalog));
+        EXPECT_TRUE(m_dir.Write("Menu\\MenuText.cat", kEmptyCatalog));
+        EXPECT_TRUE(m_dir.Write("Probe.ini", std::string("[Probe]\nSkip=") + (skippedId ? skippedId : "") + "\n"));
+        SetCurrentDirectoryA(m_dir.Path());
+        m_up = CoreBringUp();
+    }
+    ~GameDirectory() {
+        if (m_up) CoreTeardown();
+        SetCurrentDirectoryA(m_previous.Path());
+    }
+    bool Up() const { return m_up; }
+
+private:
+    testsupport::WorkingDirGuard m_previous;
+    ScratchDir m_dir;
+    int m_up = 0;
+};
+
+bool CatalogOpen(const char* path) { return TheFileManager().FindCatalog(path) != nullptr; }
+
+TEST(ModuleSets, ASetThatCannotBeLoadedIsRefusedWithItsMessage) {
+    for (const Refusal& row : kRefusals) {
+        SCOPED_TRACE(row.error);
+        LogRecorder log;
+        GameDirectory game(row.missingModule, row.skippedId);
+        ASSERT_TRUE(game.Up());
+        int started = StartupSequence("");
+        if (row.set == Set::Base) {
+            EXPECT_EQ(started, 0);
+        } else if (row.set == Set::Menu) {
+            IMenuSystem* menu = nullptr;
+            EXPECT_EQ(LoadMenuSet(&menu), 0);
+            EXPECT_EQ(menu, nullptr);
+            UnloadMenuSet(&menu);
+        } else {
+            IFlightEngine* flight = nullptr;
+            EXPECT_EQ(LoadFlightSet(&flight), 0);
+            EXPECT_EQ(flight, nullptr);
+            UnloadFlightSet(&flight);
+        }
+        UnloadBaseSet();
+        EXPECT_TRUE(log.HasError(row.error)) << log.All();
+        EXPECT_EQ(TheDllLibraryManager().LibraryCount(), 0);
+    }
+}
+
+// The start-up sequence keeps the menu data catalog for the whole run and the
+// menu text catalog until the first menu set is unloaded; each later menu set
+// opens and closes the menu text catalog itself.
+TEST(ModuleSets, MenuCatalogsFollowTheirUseCounts) {
+    GameDirectory game(nullptr, nullptr);
+    ASSERT_TRUE(game.Up());
+    ASSERT_EQ(StartupSequence(""), 1);
+    const StartupSettings& s = TheStartupSettings();
+    EXPECT_TRUE(CatalogOpen(s.menuDataFile));
+    EXPECT_TRUE(CatalogOpen(s.menuTextFile));
+    EXPECT_EQ(s.menuTextCatalogOpen, 1);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        IMenuSystem* menu = nullptr;
+        ASSERT_EQ(LoadMenuSet(&menu), 1);
+        EXPECT_NE(menu, nullptr);
+        EXPECT_TRUE(CatalogOpen(s.menuTextFile));
+        UnloadMenuSet(&menu);
+        EXPECT_EQ(s.menuTextCatalogOpen, 0);
+        EXPECT_FALSE(CatalogOpen(s.menuTextFile));
+        EXPECT_TRUE(CatalogOpen(s.menuDataFile));
+    }
+    UnloadBaseSet();
+}
+
+}  // namespace

@@ -1,0 +1,368 @@
+// End-to-end runs of Varn.exe with the probe module set (probe/probe.h) in a
+// fresh game directory: the journal of every module call, the exit code and
+// the files the host writes, one table row per scenario.
+#include "tests/support/tool_run.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using testsupport::ReadWholeFile;
+using testsupport::ScratchDir;
+using testsupport::SystemSidePath;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const char* const kModuleNames[] = {
+    "DirectInput.dll",    "DirectSound.dll",       "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
+    "GraphicsEngine.dll", "TerrainEngine.dll",     "FlightEngine.dll",   "ObjectManager.dll", "ViewManager.dll",
+    "ControlMap.dll",     "ParticleSystem.dll",    "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
+    "MessageSystem.dll",  "SpeechSystem.dll",      "Fader.dll"};
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// ---- Expected journal pieces ($G stands for the game directory) -------------
+const Lines kBaseStart = {
+    "DirectInput.dll InitDLL INP",
+    "DirectSound.dll InitDLL SND",
+    "TextUSEnglish.dll InitDLL",
+    "ControlMap.dll InitDLL CTL",
+    "ObjectManager.dll InitDLL OBJ,HLD",
+    "TerrainEngine.dll InitDLL TER",
+    "SND sndSetDirectory($G\\Sounds)",
+    "OBJ objSetDirectory($G\\Objects)",
+    "TER terSetDirectory($G\\Terrain)",
+    "CTL ctlSetDirectory($G\\Controls)",
+    "OBJ objInit($G\\Objects\\ObjectList.ini)",
+    "TER terInit()",
+    "MissionManager.dll InitDLL MMG,MSN",
+    "MMG mmgSetMissionControlDirectory($G\\Flight)",
+    "MMG mmgSetMissionsDirectory($G\\Missions)",
+    "MMG mmgSetCampaignsDirectory($G\\Campaigns)",
+    "MMG mmgSetPilotDataDirectory($G\\PilotData)",
+    "MMG mmgSetNetworkLayer(DirectPlay.dll)",
+    "MMG mmgInit($G\\Flight\\MissionManager.ini)",
+    "MMG mmgSetPilotListFile($G\\PilotData\\PilotList.ini)",
+};
+const Lines kBaseTeardown = {
+    "MMG mmgExit()",
+    "TER terExit()",
+    "OBJ objExit()",
+    "MissionManager.dll ExitDLL",
+    "TerrainEngine.dll ExitDLL",
+    "ObjectManager.dll ExitDLL",
+    "ControlMap.dll ExitDLL",
+    "TextUSEnglish.dll ExitDLL",
+    "DirectSound.dll ExitDLL",
+    "DirectInput.dll ExitDLL",
+};
+const Lines kMenuDllsLoad = {"DirectDraw.dll InitDLL DSP", "Fader.dll InitDLL", "MenuSystem.dll InitDLL MNU"};
+const Lines kMenuLoad = kMenuDllsLoad + Lines{"SND sndSetSoundVolume(100)", "SND sndSetStreamVolume(75)"};
+const Lines kMenuUnload = {"MenuSystem.dll ExitDLL", "Fader.dll ExitDLL", "DirectDraw.dll ExitDLL"};
+const Lines kMenuVersion = {"MNU mnuSetVersion(v02.19.07) = 0"};
+Lines MenuRun(const char* screen, int result) {
+    return {"MNU mnuRun($G\\Menu, $G\\Menu\\MenuSystem.ini, " + std::string(screen) + ") = " + std::to_string(result)};
+}
+const Lines kFlightLoad = {
+    "GraphicsEngine.dll InitDLL GFX", "ParticleSystem.dll InitDLL", "EnvironmentSystem.dll InitDLL",
+    "WorldManager.dll InitDLL",       "ViewManager.dll InitDLL",    "MessageSystem.dll InitDLL",
+    "SpeechSystem.dll InitDLL SPC",   "Fader.dll InitDLL",          "FlightEngine.dll InitDLL FLT",
+    "SPC spcSetDirectory($G\\Speech)", "SND sndSetSoundVolume(100)", "SND sndSetStreamVolume(100)",
+    "FLT fltSetScreenShotDirectory($G\\ScreenShots)",
+};
+const Lines kFlightUnloadButGraphics = {
+    "FlightEngine.dll ExitDLL",   "Fader.dll ExitDLL",        "SpeechSystem.dll ExitDLL",
+    "MessageSystem.dll ExitDLL",  "ViewManager.dll ExitDLL",  "WorldManager.dll ExitDLL",
+    "EnvironmentSystem.dll ExitDLL", "ParticleSystem.dll ExitDLL",
+};
+const Lines kFlightUnload = kFlightUnloadButGraphics + Lines{"GraphicsEngine.dll ExitDLL"};
+const Lines kFlight = kFlightLoad + Lines{"FLT fltSetVersion(v02.19.07) = 0",
+                                         "FLT fltRun($G\\Flight, $G\\Flight\\FlightEngine.ini) = 0"};
+const Lines kQuitAtFirstMenu = kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 1) + kMenuUnload +
+                               kBaseTeardown;
+
+const char kQuit[] = "[MNU]\nRun=1\n";
+const char kOneFlight[] = "[MNU]\nRun=0,1\n[MSN]\nNextScreen=Debrief\n";
+
+struct Scenario {
+    const char* name;
+    const char* startupIni;  // null: none, a first start
+    const char* probeIni;
+    std::vector<std::string> missingModules;
+    int exitCode;
+    bool exact;  // the whole journal; otherwise these lines in this order among others
+    Lines journal;
+};
+
+// A full-screen window covers the primary monitor; the probe's line for it.
+std::string FullScreenWindowLine() {
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    return "MNU window outer=(0,0)-(" + std::to_string(width) + "," + std::to_string(height) +
+           ") client=" + std::to_string(width) + "x" + std::to_string(height) + " windowed=0";
+}
+
+std::vector<Scenario> Scenarios() {
+    return {
+        {"MenuFlightMenuQuitWithDebrief", nullptr, kOneFlight, {}, 1, true,
+         kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlight + kFlightUnload +
+             Lines{"MSN msnGetNextScreen(260)"} + kMenuLoad + kMenuVersion + MenuRun("Debrief", 1) + kMenuUnload +
+             kBaseTeardown},
+        {"WithoutMissionSystemTheScreenNameStays", nullptr, "[Probe]\nSkip=MSN\n[MNU]\nRun=0,1\n", {}, 1, false,
+         Lines{"FLT fltRun($G\\Flight, $G\\Flight\\FlightEngine.ini) = 0"} + kFlightUnload + kMenuLoad +
+             kMenuVersion + MenuRun("MainScreen", 1)},
+        {"WindowClosedDuringMenuRun", nullptr, "[MNU]\nRun=0,0\nCloseOnRun=1\n", {}, 1, true,
+         kBaseStart + kMenuLoad + kMenuVersion + Lines{"MNU posted WM_CLOSE; appPumpMessages = 0"} +
+             MenuRun("MainScreen", 0) + kMenuUnload + kBaseTeardown},
+        {"MissingMenuDll", nullptr, kQuit, {"MenuSystem.dll"}, 1, true,
+         kBaseStart + Lines{"DirectDraw.dll InitDLL DSP", "Fader.dll InitDLL", "Fader.dll ExitDLL",
+                            "DirectDraw.dll ExitDLL"} + kBaseTeardown},
+        {"MenuVersionRefused", nullptr, "[MNU]\nVersion=1\n", {}, 1, true,
+         kBaseStart + kMenuLoad + Lines{"MNU mnuSetVersion(v02.19.07) = 1"} + kMenuUnload + kBaseTeardown},
+        {"FlightVersionRefused", nullptr, "[MNU]\nRun=0\n[FLT]\nVersion=1\n", {}, 1, true,
+         kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlightLoad +
+             Lines{"FLT fltSetVersion(v02.19.07) = 1"} + kFlightUnload + kBaseTeardown},
+        {"FlightRunEndsTheGame", nullptr, "[MNU]\nRun=0\n[FLT]\nRun=1\n", {}, 1, false,
+         Lines{"FLT fltRun($G\\Flight, $G\\Flight\\FlightEngine.ini) = 1"} + kFlightUnload + kBaseTeardown},
+        {"MenuSetWithoutMnu", nullptr, "[Probe]\nSkip=MNU\n", {}, 1, true,
+         kBaseStart + Lines{"DirectDraw.dll InitDLL DSP", "Fader.dll InitDLL", "MenuSystem.dll InitDLL",
+                            "SND sndSetSoundVolume(100)", "SND sndSetStreamVolume(75)"} +
+             kMenuUnload + kBaseTeardown},
+        {"BaseSetWithoutSnd", nullptr, "[Probe]\nSkip=SND\n", {}, 1, true,
+         Lines{"DirectInput.dll InitDLL INP", "DirectSound.dll InitDLL", "TextUSEnglish.dll InitDLL",
+               "ControlMap.dll InitDLL CTL", "ObjectManager.dll InitDLL OBJ,HLD", "TerrainEngine.dll InitDLL TER",
+               "TER terExit()", "OBJ objExit()", "TerrainEngine.dll ExitDLL", "ObjectManager.dll ExitDLL",
+               "ControlMap.dll ExitDLL", "TextUSEnglish.dll ExitDLL", "DirectSound.dll ExitDLL",
+               "DirectInput.dll ExitDLL"}},
+        {"FlightSetWithoutFlt", nullptr, "[Probe]\nSkip=FLT\n[MNU]\nRun=0\n", {}, 1, false,
+         Lines{"SPC spcSetDirectory($G\\Speech)", "SND sndSetSoundVolume(100)", "SND sndSetStreamVolume(100)"} +
+             kFlightUnload + kBaseTeardown},
+        {"MissingMissionManager", nullptr, kQuit, {"MissionManager.dll"}, 1, true,
+         Lines(kBaseStart.begin(), kBaseStart.begin() + 12) +
+             Lines{"TER terExit()", "OBJ objExit()", "TerrainEngine.dll ExitDLL", "ObjectManager.dll ExitDLL",
+                   "ControlMap.dll ExitDLL", "TextUSEnglish.dll ExitDLL", "DirectSound.dll ExitDLL",
+                   "DirectInput.dll ExitDLL"}},
+        {"DelayedFreeOfAHeldModule", nullptr, "[MNU]\nRun=0,1\n[FLT]\nHold=GFX\n", {}, 1, true,
+         kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlightLoad +
+             Lines{"FLT fltSetVersion(v02.19.07) = 0", "HLD hold(GFX) = 1",
+                   "FLT fltRun($G\\Flight, $G\\Flight\\FlightEngine.ini) = 0"} +
+             kFlightUnloadButGraphics + Lines{"MSN msnGetNextScreen(260)"} + kMenuLoad + kMenuVersion +
+             Lines{"HLD release(GFX)", "GraphicsEngine.dll ExitDLL"} + MenuRun("MainScreen", 1) + kMenuUnload +
+             kBaseTeardown},
+        {"ExporterThatCannotLoad", "[System]\nExporterDLL=NoSuchExporter.dll\n", kQuit, {}, 1, true,
+         kQuitAtFirstMenu},
+        {"ExporterLoadedWithTheBaseSet", "[System]\nExporterDLL=Exporter.dll\n", kQuit, {}, 1, false,
+         Lines{"TerrainEngine.dll InitDLL TER", "Exporter.dll InitDLL", "SND sndSetDirectory($G\\Sounds)",
+               "OBJ objExit()", "Exporter.dll ExitDLL", "MissionManager.dll ExitDLL"}},
+        {"DriveLetterAndEmptyDirectories",
+         "[Directory]\nSoundDirectory=D:\\Sounds\nTerrainDirectory=\nMenuDirectory=\n", kQuit, {}, 1, false,
+         Lines{"SND sndSetDirectory(D:\\Sounds)", "TER terSetDirectory()", "MNU mnuRun(, .\\MenuSystem.ini, MainScreen) = 1"}},
+        {"WindowedGeometry",
+         "[Window]\nWindowMode=TRUE\nWindowPosX=40\nWindowPosY=30\nWindowWidth=800\nWindowHeight=600\n",
+         "[MNU]\nRun=1\nWindow=1\n", {}, 1, false,
+         Lines{"MNU window outer=(40,30)-(*,*) client=800x600 windowed=1"}},
+        {"FullScreenGeometry", nullptr, "[MNU]\nRun=1\nWindow=1\n", {}, 1, false, Lines{FullScreenWindowLine()}},
+    };
+}
+
+// '*' in an expected line stands for any run of characters.
+bool Matches(const char* pattern, const char* text) {
+    if (*pattern == '*') return Matches(pattern + 1, text) || (*text && Matches(pattern, text + 1));
+    if (*pattern != *text) return false;
+    return !*pattern || Matches(pattern + 1, text + 1);
+}
+
+bool ContainsInOrder(const Lines& journal, const Lines& expected) {
+    size_t at = 0;
+    for (const std::string& line : journal) {
+        if (at < expected.size() && Matches(expected[at].c_str(), line.c_str())) ++at;
+    }
+    return at == expected.size();
+}
+
+std::string Show(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += "  " + line + "\n";
+    return text;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string converted;
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+// Closes every message box that appears while a run goes on, keeping its text.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher() : m_thread([this] { Watch(); }) {}
+    ~MessageBoxWatcher() {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::string> Seen() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_seen;
+    }
+
+private:
+    void Watch() {
+        while (!m_stop) {
+            EnumWindows(&Found, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+    }
+    static BOOL CALLBACK Found(HWND window, LPARAM self) {
+        char className[64] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+        char caption[256] = "", text[1024] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
+        {
+            std::lock_guard<std::mutex> lock(watcher->m_mutex);
+            watcher->m_seen.push_back(std::string(caption) + ": " + text);
+        }
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<std::string> m_seen;
+    std::thread m_thread;
+};
+
+class VarnRun : public ::testing::Test {
+protected:
+    void SetUp() override { FreshGame(); }
+    void FreshGame() {
+        m_gameDir.reset(new ScratchDir);
+        ASSERT_TRUE(m_gameDir->Made());
+    }
+
+    void PlaceModules(const std::vector<std::string>& missing, const std::vector<std::string>& extra = {}) {
+        ASSERT_TRUE(CreateDirectoryA(Game().File("System").c_str(), nullptr));
+        std::string probe = SystemSidePath(HOST_PROBE_DLL);
+        std::vector<std::string> names(std::begin(kModuleNames), std::end(kModuleNames));
+        names.insert(names.end(), extra.begin(), extra.end());
+        for (const std::string& name : names) {
+            if (std::find(missing.begin(), missing.end(), name) != missing.end()) continue;
+            ASSERT_TRUE(CopyFileA(probe.c_str(), Game().File("System\\" + name).c_str(), FALSE)) << name;
+        }
+    }
+
+    // Runs Varn.exe in the game directory; its exit code, or -1 when it did
+    // not end within a minute (it is then killed).
+    int RunVarn() {
+        std::string command = "\"" + SystemSidePath(VARN_EXE) + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        MessageBoxWatcher watcher;
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Game().Path(), &startup,
+                            &process))
+            return -2;
+        DWORD code = static_cast<DWORD>(-1);
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        else
+            TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        m_boxes = watcher.Seen();
+        return static_cast<int>(code);
+    }
+
+    // The journal with the game directory written as $G; lines whose moment
+    // depends on window activation (marked "~") go to m_activation.
+    Lines Journal() {
+        std::string text = ReadWholeFile(Game().File("ProbeJournal.txt"));
+        Lines lines;
+        m_activation.clear();
+        size_t begin = 0;
+        for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
+            std::string line = text.substr(begin, end - begin);
+            for (size_t at; (at = line.find(Game().Path())) != std::string::npos;)
+                line.replace(at, strlen(Game().Path()), "$G");
+            (line[0] == '~' ? m_activation : lines).push_back(line);
+        }
+        return lines;
+    }
+
+    bool Exists(const std::string& name) {
+        DWORD attributes = GetFileAttributesA(Game().File(name).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    std::unique_ptr<ScratchDir> m_gameDir;
+    ScratchDir& Game() { return *m_gameDir; }
+    std::vector<std::string> m_boxes;
+    Lines m_activation;
+};
+
+std::string SourceFile(const char* name) {
+    return ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/" + name));
+}
+
+TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
+    EXPECT_EQ(RunVarn(), 1);
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
+    EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
+    EXPECT_TRUE(Exists("ScreenShots"));
+    EXPECT_TRUE(Exists("Missions"));
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(VarnRun, Scenarios) {
+    for (const Scenario& scenario : Scenarios()) {
+        SCOPED_TRACE(scenario.name);
+        FreshGame();  // each row gets a fresh game directory
+        std::vector<std::string> extra;
+        if (scenario.startupIni && strstr(scenario.startupIni, "Exporter.dll")) extra.push_back("Exporter.dll");
+        PlaceModules(scenario.missingModules, extra);
+        if (scenario.startupIni) {
+            ASSERT_TRUE(Game().Write("startup.ini", scenario.startupIni));
+        }
+        ASSERT_TRUE(Game().Write("Probe.ini", scenario.probeIni));
+
+        EXPECT_EQ(RunVarn(), scenario.exitCode);
+        Lines journal = Journal();
+        if (scenario.exact) {
+            EXPECT_EQ(journal, scenario.journal) << "journal:\n" << Show(journal);
+        } else {
+            EXPECT_TRUE(ContainsInOrder(journal, scenario.journal))
+                << "expected in order:\n" << Show(scenario.journal) << "journal:\n" << Show(journal);
+        }
+        EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
+    }
+}
+
+// Run makes the application active once the base set is up: the input
+// module hears of it after the mission manager is configured.
+TEST_F(VarnRun, ActivationReachesTheInputModuleAfterStartUp) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    EXPECT_EQ(RunVarn(), 1);
+    Journal();
+    EXPECT_NE(std::find(m_activation.begin(), m_activation.end(), "~INP inpSetActive(1)"), m_activation.end())
+        << Show(m_activation);
+}
+
+}  // namespace
