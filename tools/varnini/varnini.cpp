@@ -8,6 +8,7 @@
 #include "ini/ini_file.h"
 #include "shell/shell.h"
 #include "tools/support/tool_report.h"
+#include "tools/varnini/compound_types.h"
 #include "varn/registry.h"
 
 #include <cerrno>
@@ -22,11 +23,18 @@ const char kUsage[] =
     "usage: varnini save [OPTIONS] IN OUT         read IN as the game reads a configuration file and\n"
     "                                             write it to OUT in the game's own format\n"
     "       varnini get [OPTIONS] FILE SECTION KEY  print what the game's getter returns\n"
+    "       varnini get --type font|table:PREFIX FILE SECTION  print a group of keys as the game reads it\n"
     "       varnini set [OPTIONS] FILE SECTION KEY VALUE  store VALUE with the setter and save FILE\n"
     "       varnini defaults FILE                 complete an options file with every default and save it\n"
     "       varnini --help\n"
     "options:\n"
     "       --type string|int|float|bool|hex  the getter or setter to use (default: string)\n"
+    "       --type pair|quad|rgb|fpair|ftriple|angles|time|date  a compound value: get prints it in\n"
+    "                          the game's own format, set stores VALUE as the game reads it\n"
+    "       --type list:N|color|effect|font|table:PREFIX  get only: one field per line, then true or\n"
+    "                          false as the game's reader answers (font: name, size, style flags,\n"
+    "                          effect red, green, blue, effect size; table: count, DeltaX, 1/DeltaX,\n"
+    "                          StartX, the values)\n"
     "       --default VALUE    get: what the getter falls back to when the key is missing\n"
     "       --case upper|lower get --type string: letter case of a found value\n"
     "       --root DIR         save, get: the root directory of plain files (default: .)\n"
@@ -41,6 +49,8 @@ using toolsupport::SystemPath;
 struct Arguments {
     std::vector<std::string> positional;
     std::string type = "string";
+    bool compound = false;
+    CompoundType compoundType;
     std::string defaultValue;
     bool hasDefault = false;
     int caseMode = 0;
@@ -57,7 +67,11 @@ int Parse(int argc, char** argv, Arguments* out) {
             if (i + 1 >= argc) return BadUsage(arg + " needs a value");
             const std::string value = argv[++i];
             if (arg == "--type") {
-                if (value != "string" && value != "int" && value != "float" && value != "bool" && value != "hex")
+                std::string problem;
+                out->compound = ParseCompoundType(value, &out->compoundType, &problem);
+                if (!problem.empty()) return BadUsage(problem);
+                if (!out->compound && value != "string" && value != "int" && value != "float" && value != "bool" &&
+                    value != "hex")
                     return BadUsage("unknown type " + value);
                 out->type = value;
             } else if (arg == "--default") {
@@ -169,7 +183,24 @@ int Save(FileServices& services, const Arguments& args) {
     return 0;
 }
 
+// get --type with a compound type: no --default or --case; font and table
+// read a group of keys and take no KEY.
+int GetCompound(FileServices& services, const Arguments& args) {
+    const bool group = ReadsGroup(args.compoundType);
+    if (args.positional.size() != (group ? 2u : 3u))
+        return BadUsage(group ? "get --type " + args.compoundType.name + " needs FILE and SECTION"
+                              : std::string("get needs FILE, SECTION and KEY"));
+    if (args.hasDefault || args.caseMode) return BadUsage("--default and --case do not apply to --type " + args.type);
+    if (!services.Configure(args)) return kFailed;
+    IniFile ini(SystemPath(args.positional[0]).c_str(), 0, 0, IniFile::kDefaultExtra);
+    if (ini.NotLoaded()) return Fail("cannot load " + args.positional[0] + " (missing, unreadable or empty)");
+    const char* key = group ? "" : args.positional[2].c_str();
+    fputs(FormatCompound(ini, args.positional[1].c_str(), key, args.compoundType).c_str(), stdout);
+    return fflush(stdout) == 0 ? 0 : Fail("cannot write the value");
+}
+
 int Get(FileServices& services, const Arguments& args) {
+    if (args.compound) return GetCompound(services, args);
     if (args.positional.size() != 3) return BadUsage("get needs FILE, SECTION and KEY");
     if (args.caseMode && args.type != "string") return BadUsage("--case applies to --type string only");
     if (!services.Configure(args)) return kFailed;
@@ -221,7 +252,12 @@ int Set(FileServices& services, const Arguments& args) {
     (void)services;
     IniFile ini(file.c_str(), 0, 0, IniFile::kDefaultExtra);
     bool stored;
-    if (args.type == "int" || args.type == "bool") {
+    if (args.compound) {
+        if (!HasWriter(args.compoundType)) return BadUsage("set has no writer for --type " + args.type);
+        std::string problem;
+        stored = StoreCompound(ini, section, key, args.compoundType, value, &problem);
+        if (!problem.empty()) return BadUsage(problem);
+    } else if (args.type == "int" || args.type == "bool") {
         int number;
         if (!(args.type == "int" ? ParseInt(value, &number) : ParseBool(value, &number)))
             return BadUsage(value + " is no " + args.type + " value");

@@ -1,0 +1,22 @@
+# Reads the export name table of a module DLL with objdump -p and fails unless
+# it holds exactly ExitDLL and InitDLL.
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "objdump cannot read ${MODULE}")
+endif()
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" start)
+if(start EQUAL -1)
+  message(FATAL_ERROR "${MODULE} has no export name table")
+endif()
+string(SUBSTRING "${dump}" ${start} -1 table)
+string(REGEX REPLACE "\n[ \t]*\n.*" "" table "${table}")  # up to the first empty line
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+set(names)
+foreach(entry ${entries})
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL "ExitDLL;InitDLL")
+  message(FATAL_ERROR "${MODULE} exports '${names}', expected exactly ExitDLL and InitDLL")
+endif()
+message(STATUS "${MODULE} exports ${names}")
