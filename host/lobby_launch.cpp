@@ -1,4 +1,9 @@
+// The start-up sequence's entry to the multiplayer launch: the launch writes
+// the screen it chooses into the host's next-screen name.
 #include "host/lobby_launch.h"
 
-// No network session is started yet: the game always goes on to the menus.
-int LobbyLaunch(const char*, IniFile*) { return 1; }
+#include "host/startup_settings.h"
+
+int LobbyLaunch(const char* commandLine, IniFile* startupDocument) {
+    return RunLobbyLaunch(commandLine, startupDocument, TheStartupSettings().nextScreen);
+}

@@ -1,0 +1,146 @@
+// Both sides of the aircraft exchange, through "NET", "OBJ" and "FMG".
+#include "host/aircraft_exchange.h"
+
+#include "files/paths.h"
+#include "files/strings.h"
+#include "platform/platform.h"
+#include "shell/shell.h"
+#include "shell/shell_app.h"
+#include "varn/fmg.h"
+#include "varn/net.h"
+#include "varn/obj.h"
+#include "varn/registry.h"
+
+#include <cstring>
+
+namespace {
+
+const int kPathSize = 260;
+const uint32_t kReadyPollMs = 100;
+
+// The services and lists the exchange works with, taken for its duration.
+class ExchangeServices {
+public:
+    ExchangeServices() {
+        m_registry = ShellGetRegistry();
+        if (!m_registry) return;
+        m_registry->GetInterface(VARN_ID_NET, &m_net);
+        m_registry->GetInterface(VARN_ID_OBJ, &m_obj);
+        if (IObjectManager* objects = Objects()) {
+            const char* const names[3] = {kAircraftTypeName, kMissileTypeName, kBulletTypeName};
+            for (int i = 0; i < 3; ++i) objects->objGetTypeList(objects->objGetTypeId(names[i]), &m_lists[i]);
+        }
+        if (IFileManager* files = Files()) {
+            char cache[kPathSize] = "";
+            files->fmgGetCacheDirectory(cache, sizeof cache);
+            TerminateString(cache, sizeof cache);
+            CombinePath(cache, kAircraftListFileName, m_listFile, sizeof m_listFile);
+        }
+    }
+    ~ExchangeServices() {
+        if (!m_registry) return;
+        m_registry->ReleaseInterface(VARN_ID_OBJ, &m_obj);
+        m_registry->ReleaseInterface(VARN_ID_NET, &m_net);
+    }
+    ExchangeServices(const ExchangeServices&) = delete;
+    ExchangeServices& operator=(const ExchangeServices&) = delete;
+
+    INetworkLayer* Network() { return static_cast<INetworkLayer*>(m_net); }
+    IObjectManager* Objects() { return static_cast<IObjectManager*>(m_obj); }
+    IFileManager* Files() { return ShellGetFileManager(); }
+    ITypeList* List(int which) { return m_lists[which]; }  // 0 aircraft, 1 missiles, 2 bullets
+    const char* ListFile() const { return m_listFile; }
+
+private:
+    IInterfaceManager* m_registry = nullptr;
+    void* m_net = nullptr;
+    void* m_obj = nullptr;
+    ITypeList* m_lists[3] = {nullptr, nullptr, nullptr};
+    char m_listFile[kPathSize] = "";
+};
+
+void ReloadLists(ExchangeServices& services) {
+    IFileManager* files = services.Files();
+    if (files) files->fmgEnableCache(0);
+    bool pushed = false;
+    if (IObjectManager* objects = services.Objects()) {
+        const char* directory = objects->objGetDirectory();
+        if (files && !IsEmptyString(directory)) {
+            pushed = files->PushDirectory() != 0;
+            files->fmgChangeDirectory(directory);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (services.List(i)) services.List(i)->Reload(-1, 0);
+    }
+    if (pushed) files->PopDirectory();
+}
+
+AircraftListFileRecord ListRecordOf(const AircraftRecord& record) {
+    AircraftListFileRecord out;
+    memcpy(out.name, record.name, sizeof out.name);
+    memcpy(out.text, record.text, sizeof out.text);
+    out.low = record.firstRangeStart;
+    out.high = record.firstRangeEnd;
+    if (record.secondRangeCount > 0) {
+        if (record.secondRangeStart < out.low) out.low = record.secondRangeStart;
+        if (record.secondRangeEnd > out.high) out.high = record.secondRangeEnd;
+    }
+    out.flags = static_cast<int32_t>(record.flags1 | record.flags2);
+    return out;
+}
+
+void WriteAircraftList(ExchangeServices& services) {
+    ITypeList* aircraft = services.List(0);
+    IFileManager* files = services.Files();
+    if (!aircraft || !files) return;
+    const int total = aircraft->GetCount();
+    int32_t usable = 0;
+    for (int i = 0; i < total; ++i) {
+        if (aircraft->IsUsable(i)) ++usable;
+    }
+    const int handle = files->fmgCreateFile(services.ListFile());
+    if (handle == -1) return;
+    files->fmgWriteFile(handle, &usable, sizeof usable);
+    for (int i = 0; i < total; ++i) {
+        if (!aircraft->IsUsable(i)) continue;
+        void* record = nullptr;
+        aircraft->GetRecord(i, &record);
+        if (!record) continue;  // a list that hands out no record leaves the slot out
+        const AircraftListFileRecord out = ListRecordOf(*static_cast<const AircraftRecord*>(record));
+        files->fmgWriteFile(handle, &out, sizeof out);
+    }
+    files->fmgCloseFile(handle);
+}
+
+}  // namespace
+
+void ExchangeAircraftAsHost() {
+    ExchangeServices services;
+    ReloadLists(services);
+    WriteAircraftList(services);
+    if (INetworkLayer* network = services.Network()) network->netSetSessionReady(1);
+}
+
+bool ExchangeAircraftAsJoiner(int timeoutSeconds) {
+    ExchangeServices services;
+    INetworkLayer* network = services.Network();
+    if (!network) return false;
+    const uint32_t limit = timeoutSeconds > 0 ? static_cast<uint32_t>(timeoutSeconds) * 1000u : 0u;
+    const uint32_t start = plat::TimerTime();
+    while (!network->netIsSessionReady()) {
+        if (!appPumpMessages()) return false;
+        if (plat::TimerTime() - start >= limit) return false;
+        plat::SleepMs(kReadyPollMs);
+    }
+    if (IFileManager* files = services.Files()) files->fmgEnableCache(1);
+    for (int i = 0; i < 3; ++i) {
+        ITypeList* list = services.List(i);
+        if (!list) continue;
+        int replaced = 0;
+        if (network->netSyncFile(list->GetDataFileName(), &replaced) && replaced) list->Reload(-1, 0);
+    }
+    int replaced = 0;
+    network->netSyncFile(services.ListFile(), &replaced);
+    return true;
+}

@@ -1,0 +1,76 @@
+// The sample network layer's datagrams: a four-byte mark, a message type, a
+// request number echoed by the answer, then the message's fields. Writers and
+// readers are bounded by the datagram; a reader that runs short fails.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace netwire {
+
+const size_t kMaxDatagram = 1400;
+const size_t kChunkSize = 1024;         // file bytes per chunk answer
+const uint32_t kMaxFileSize = 8u << 20;  // larger files are not synchronised
+
+enum MessageType : uint8_t {
+    kJoin = 1,         // version, player name, password, colour
+    kJoinAnswer = 2,   // status, session name, game type, maximum, current, ready
+    kStatus = 3,       // (nothing)
+    kStatusAnswer = 4, // ready, maximum, current
+    kFileInfo = 5,     // cache flag, name
+    kFileInfoAnswer = 6,   // found, size, checksum
+    kFileChunk = 7,    // cache flag, offset, name
+    kFileChunkAnswer = 8,  // found, offset, length, bytes
+};
+
+// Join answer status: 0 admitted, otherwise the code the joining side reports.
+const uint8_t kAdmitted = 0;
+const uint8_t kRefusedPassword = 2;
+const uint8_t kRefusedClosed = 5;
+const uint8_t kRefusedFull = 6;
+const uint8_t kRefusedVersion = 7;
+
+class Writer {
+public:
+    Writer(MessageType type, uint32_t request);
+    void U8(uint8_t value);
+    void U16(uint16_t value);
+    void U32(uint32_t value);
+    void Text(const char* text);  // zero-terminated, at most 259 characters
+    void Bytes(const void* data, size_t size);
+    const char* Data() const { return m_data; }
+    size_t Size() const { return m_size; }
+    bool Ok() const { return m_ok; }
+
+private:
+    char m_data[kMaxDatagram];
+    size_t m_size = 0;
+    bool m_ok = true;
+};
+
+class Reader {
+public:
+    // False from Valid() when the datagram is too short or has no mark.
+    Reader(const char* data, size_t size);
+    bool Valid() const { return m_ok && m_size >= 9; }
+    MessageType Type() const { return m_type; }
+    uint32_t Request() const { return m_request; }
+    uint8_t U8();
+    uint16_t U16();
+    uint32_t U32();
+    // Copies a zero-terminated text into out (size bytes, always terminated).
+    void Text(char* out, size_t size);
+    // The next size bytes; null when fewer are left.
+    const char* Bytes(size_t size);
+    bool Ok() const { return m_ok; }
+
+private:
+    const char* m_data;
+    size_t m_size;
+    size_t m_position = 9;
+    MessageType m_type = kJoin;
+    uint32_t m_request = 0;
+    bool m_ok = true;
+};
+
+}  // namespace netwire

@@ -1,0 +1,117 @@
+// The sample network layer, published as "NET": one process hosts a session
+// on a UDP port, others join it at "ADDRESS:PORT", exchange files with it and
+// wait for it to be ready; the hosting process also answers server-browser
+// queries on a second port.
+//
+// Ports come from the process command line (as a lobby passes them):
+// "-netport:N" (default 28150), "-queryport:N" (default 28151) and
+// "-netbind:A.B.C.D" (default 0.0.0.0, every interface); port 0 takes any
+// free port. Datagrams go only to
+// the address being joined, and answers only to whoever asked.
+#pragma once
+
+#include "net_wire.h"
+#include "udp_socket.h"
+#include "varn/net.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+class NetworkLayer final : public INetworkLayer, public IQueryContext {
+public:
+    static const uint16_t kDefaultGamePort = 28150;
+    static const uint16_t kDefaultQueryPort = 28151;
+    static const int kMaxJoined = 64;
+    static const int kNameSize = 64;
+
+    NetworkLayer();
+    ~NetworkLayer();
+
+    // Stops the service thread and closes the sockets (the module's ExitDLL).
+    void Shutdown();
+    // The ports the sockets are bound to (0: not open); for tests and logs.
+    uint16_t GamePort() const { return m_gameSocket.LocalPort(); }
+    uint16_t QueryPort() const { return m_querySocket.LocalPort(); }
+    // Reads the ports from a command line; netStart reads the process's own.
+    void ReadSettings(const char* commandLine);
+
+    void netStart() override;
+    void netResetAttempt() override;
+    void netEnableQueryReporting(int mode, const char* hostAddress, QueryReportingSetup* setup) override;
+    void netConfigure(int size, void* block) override;
+    void netSetPlayerName(const char* name) override;
+    void netSetPlayerColor(uint32_t color) override;
+    int netHostSession(SessionDescription* description) override;
+    int netJoinSession(SessionDescription* description, int flags) override;
+    int netGetSessionInfo(SessionDescription* description) override;
+    int netGetLastError() override;
+    int netSyncFile(const char* name, int* replaced) override;
+    void netSetSessionReady(int ready) override;
+    int netIsSessionReady() override;
+    void netOnDeactivate() override {}
+
+    void Reserved0() override {}
+    const char* GetGameMode() override;
+
+private:
+    struct Player {
+        NetAddress address;
+        char name[kNameSize];
+    };
+    // A session as this process knows it (its own, or the one it joined).
+    struct Session {
+        char name[260];
+        char password[260];
+        int passwordGiven;
+        int gameType;
+        int maxPlayers;
+        int currentPlayers;
+        int ready;   // the hosting side has declared the session ready
+        int closed;  // no longer admits players
+    };
+
+    // ---- hosting side (session_server.cpp) --------------------------------
+    bool StartService();
+    void StopService();
+    static DWORD WINAPI ServiceThread(void* self);
+    void ServeGameRequest(const char* data, int size, const NetAddress& from);
+    void AnswerJoin(netwire::Reader& request, const NetAddress& from);
+    void AnswerFileInfo(netwire::Reader& request, const NetAddress& from);
+    void AnswerFileChunk(netwire::Reader& request, const NetAddress& from);
+    // The path the hosting side's file manager resolves for a requested name.
+    void ResolveRequestedFile(int cacheFile, const char* name, char* path, int size);
+    // ---- query answers (query_answers.cpp) --------------------------------
+    void ServeQuery(const char* data, int size, const NetAddress& from);
+    // ---- joining side (session_client.cpp) --------------------------------
+    // Sends request to the joined host and waits for the answer of the given
+    // type to the same request number, trying `tries` times.
+    int Exchange(const netwire::Writer& request, netwire::MessageType answerType, char* answer, uint32_t waitMs,
+                 int tries);
+    uint32_t NextRequest() { return ++m_requestNumber; }
+
+    CRITICAL_SECTION m_lock;
+    bool m_started = false;
+    char m_playerName[kNameSize] = "";
+    uint32_t m_playerColor = 0;
+    NetAddress m_bindAddress;
+    uint16_t m_gamePort = kDefaultGamePort;
+    uint16_t m_queryPort = kDefaultQueryPort;
+
+    bool m_hosting = false;
+    bool m_joined = false;
+    Session m_session{};
+    Player m_players[kMaxJoined]{};
+    int m_playerCount = 0;
+    int m_lastError = 0;
+
+    QueryReportingSetup m_query{};
+    bool m_queryEnabled = false;
+    uint32_t m_queryId = 0;
+
+    UdpSocket m_gameSocket;   // hosting: the session's port; joining: a free port
+    UdpSocket m_querySocket;  // hosting with query reporting
+    NetAddress m_hostAddress;  // joining: the session's address
+    uint32_t m_requestNumber = 0;
+    HANDLE m_thread = nullptr;
+    volatile LONG m_stop = 0;
+};

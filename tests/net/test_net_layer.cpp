@@ -1,0 +1,250 @@
+// The sample network layer for real, over loopback UDP: a hosting layer and
+// joining layers in one process, the host's file manager serving files, and
+// server queries answered with the host's own callbacks.
+#include "core/interface_manager.h"
+#include "files/file_manager.h"
+#include "host/query_reporting.h"
+#include "net_wire.h"
+#include "network_layer.h"
+#include "shell/shell.h"
+#include "support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+class NetLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.Made());
+        ShellSetRegistry(registry.Init());
+        files.Initialize();
+        files.fmgSetRootDirectory(dir.Path());
+        files.fmgSetCacheDirectory(dir.File("NetCache").c_str());
+        registry.RegisterInterface(VARN_ID_FMG, static_cast<IFileManager*>(&files), 0);
+        ShellAttachHost(nullptr);
+        registry.RegisterInterface(VARN_ID_NET, static_cast<INetworkLayer*>(&host), 0);
+        for (NetworkLayer* layer : {&host, &first, &second}) {
+            layer->netStart();
+            layer->ReadSettings("-netport:0 -queryport:0 -netbind:127.0.0.1");
+        }
+        host.netSetPlayerName("Pilot");
+        first.netSetPlayerName("Wingman");
+        second.netSetPlayerName("Third");
+    }
+    void TearDown() override {
+        for (NetworkLayer* layer : {&host, &first, &second}) layer->Shutdown();
+        registry.UnregisterInterface(VARN_ID_NET);
+        ShellDetachHost();
+        registry.UnregisterInterface(VARN_ID_FMG);
+        files.Shutdown();
+        registry.Deinit();
+        ShellSetRegistry(nullptr);
+    }
+
+    // Hosts "Evening", a mission game for `maxPlayers`, with an optional password.
+    void Host(int maxPlayers, const char* password) {
+        SessionDescription description{};
+        description.sessionName = "Evening";
+        description.password = password ? password : "";
+        description.passwordGiven = password ? 1 : 0;
+        description.gameType = 1;
+        description.maxPlayers = maxPlayers;
+        ASSERT_EQ(host.netHostSession(&description), 1);
+        address = "127.0.0.1:" + std::to_string(host.GamePort()) + " ";
+    }
+    // One join attempt; the layer's code afterwards (0 when joined).
+    int Join(NetworkLayer& layer, const std::string& at, const char* password) {
+        SessionDescription description{};
+        description.hostAddress = at.c_str();
+        description.password = password;
+        description.passwordGiven = password[0] ? 1 : 0;
+        const int joined = layer.netJoinSession(&description, 0);
+        EXPECT_EQ(joined != 0, layer.netGetLastError() == 0);
+        return layer.netGetLastError();
+    }
+
+    testsupport::ScratchDir dir;
+    InterfaceManager registry;
+    FileManager files;
+    NetworkLayer host, first, second;
+    std::string address;
+};
+
+TEST_F(NetLayerTest, PlayersJoinWithThePasswordUntilTheSessionIsFullOrClosed) {
+    // Nobody hosts yet: the attempt goes unanswered and is worth retrying.
+    UdpSocket probe;
+    ASSERT_TRUE(probe.Open(NetAddress{htonl(INADDR_LOOPBACK), 0}));
+    const std::string silent = "127.0.0.1:" + std::to_string(probe.LocalPort());
+    EXPECT_EQ(Join(first, silent, "secret"), 3);
+    EXPECT_EQ(Join(first, "nowhere.example:1", "secret"), 7);
+    EXPECT_EQ(Join(first, "127.0.0.1:99999", "secret"), 7);
+
+    Host(2, "secret");
+    SessionDescription info{};
+    EXPECT_EQ(first.netGetSessionInfo(&info), 0);
+    EXPECT_EQ(Join(first, address, "wrong"), 2);
+    EXPECT_EQ(Join(first, address, "secret"), 0);
+    ASSERT_EQ(first.netGetSessionInfo(&info), 1);
+    EXPECT_STREQ(info.sessionName, "Evening");
+    EXPECT_EQ(info.gameType, 1);
+    EXPECT_EQ(info.maxPlayers, 2);
+    EXPECT_EQ(info.currentPlayers, 2);
+    EXPECT_EQ(Join(first, address, "secret"), 0);  // the same player again is no new player
+    EXPECT_EQ(Join(second, address, "secret"), 6);
+
+    EXPECT_EQ(first.netIsSessionReady(), 0);
+    host.netSetSessionReady(1);
+    EXPECT_EQ(first.netIsSessionReady(), 1);
+    EXPECT_EQ(host.netIsSessionReady(), 1);
+    host.netSetSessionReady(0);
+    EXPECT_STREQ(host.GetGameMode(), "closed");
+    EXPECT_EQ(Join(second, address, "secret"), 5);
+}
+
+TEST_F(NetLayerTest, AHostWithoutPasswordAdmitsAnyAndRefusesOtherVersions) {
+    Host(8, nullptr);
+    EXPECT_EQ(Join(first, address, "HostSecret"), 0);
+    EXPECT_STREQ(host.GetGameMode(), "open");
+
+    // A request of another version, and datagrams that are not requests at all.
+    UdpSocket raw;
+    ASSERT_TRUE(raw.Open(NetAddress{htonl(INADDR_LOOPBACK), 0}));
+    NetAddress to;
+    ASSERT_TRUE(ParseNetAddress(address.c_str(), 0, &to));
+    ASSERT_TRUE(raw.Send(to, "garbage", 7));
+    netwire::Writer truncated(netwire::kJoin, 5);
+    truncated.Text("v01.00.00");
+    ASSERT_TRUE(raw.Send(to, truncated.Data(), truncated.Size()));
+    netwire::Writer request(netwire::kJoin, 6);
+    request.Text("v01.00.00");
+    request.Text("Old");
+    request.Text("");
+    request.U32(0);
+    ASSERT_TRUE(raw.Send(to, request.Data(), request.Size()));
+    char answer[netwire::kMaxDatagram];
+    const int size = raw.Receive(answer, sizeof answer, nullptr, 3000);
+    ASSERT_GT(size, 0);
+    netwire::Reader reply(answer, static_cast<size_t>(size));
+    EXPECT_EQ(reply.Request(), 6u);  // the two before went unanswered
+    EXPECT_EQ(reply.U8(), netwire::kRefusedVersion);
+}
+
+TEST_F(NetLayerTest, FilesComeFromTheHostsFileManagerIntoTheCache) {
+    std::string data(5000, 'x');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+    ASSERT_TRUE(dir.Write("Aircraft.dat", data));
+    Host(8, nullptr);
+    int replaced = 7;
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // not joined yet
+    EXPECT_EQ(replaced, 0);
+    ASSERT_EQ(Join(first, address, ""), 0);
+
+    EXPECT_EQ(first.netSyncFile("Objects\\Aircraft.dat", &replaced), 0);  // the host has no such file
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), data);
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 0);
+    ASSERT_TRUE(dir.Write("Aircraft.dat", "changed"));
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), "changed");
+    ASSERT_TRUE(dir.Write("Empty.dat", ""));
+    EXPECT_EQ(first.netSyncFile("Empty.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 1);
+}
+
+// Sends a query to the host's query port and returns the answer ("" for none).
+std::string Query(uint16_t port, const char* query) {
+    UdpSocket client;
+    if (!client.Open(NetAddress{htonl(INADDR_LOOPBACK), 0})) return "";
+    NetAddress to{htonl(INADDR_LOOPBACK), htons(port)};
+    client.Send(to, query, strlen(query));
+    char answer[2048] = "";
+    const int size = client.Receive(answer, sizeof answer - 1, nullptr, 3000);
+    return size > 0 ? std::string(answer, static_cast<size_t>(size)) : "";
+}
+
+TEST_F(NetLayerTest, QueriesAreAnsweredWithTheHostsCallbacks) {
+    host.netEnableQueryReporting(2, nullptr, BuildQueryReportingSetup());
+    const uint16_t port = host.QueryPort();
+    ASSERT_NE(port, 0);
+    // Before the session: the identity only, the callbacks add nothing.
+    EXPECT_EQ(Query(port, "\\status\\"), "\\gamename\\varnaircombat18\\gamever\\" + std::string(ShellGetVersionText()) +
+                                             "\\final\\\\queryid\\1.1");
+    Host(8, nullptr);
+    ASSERT_EQ(Join(first, address, ""), 0);
+    EXPECT_EQ(Query(port, "\\info\\"),
+              "\\hostname\\Evening\\hostport\\0\\gametype\\cpmission\\numplayers\\2\\maxplayers\\8\\gamemode\\open"
+              "\\final\\\\queryid\\2.1");
+    EXPECT_EQ(Query(port, "\\rules\\"), "\\timelimit\\0\\fraglimit\\0\\teamplay\\1\\rankedserver\\0\\final\\\\queryid\\3.1");
+    EXPECT_EQ(Query(port, "\\players\\"),
+              "\\player_0\\Pilot\\frags_0\\0\\ping_0\\0\\player_1\\Wingman\\frags_1\\0\\ping_1\\0\\final\\\\queryid\\4.1");
+    EXPECT_EQ(Query(port, "\\unknown\\"), "");
+    // A joining layer keeps the setup but answers nothing itself.
+    first.netEnableQueryReporting(2, address.c_str(), BuildQueryReportingSetup());
+    EXPECT_EQ(first.QueryPort(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs a program of the machine (not a Windows one) with its output in a file
+// and waits, at most 20 s, for the line that the shell writes after it.
+std::string RunUnixCommand(const testsupport::ScratchDir& dir, const std::string& command) {
+    const std::string outputPath = dir.File("unix_output.txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return "";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    std::string line = "/bin/sh -c \"" + command + "; echo END-OF-COMMAND\"";
+    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(output);
+    if (!started) return "";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::string text;
+    for (int i = 0; i < 200 && text.find("END-OF-COMMAND") == std::string::npos; ++i) {
+        Sleep(100);
+        text = ReadAll(outputPath);
+    }
+    return text;
+}
+
+TEST_F(NetLayerTest, AQueryClientOfTheMachineReadsTheSessionAndItsRules) {
+    if (GetFileAttributesA("Z:\\usr\\bin\\quakestat") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "quakestat (Debian package qstat) is not installed";
+    host.netEnableQueryReporting(2, nullptr, BuildQueryReportingSetup());
+    if (host.QueryPort() == 0) GTEST_SKIP() << "no UDP socket can be bound on the loopback address";
+    Host(8, nullptr);
+    ASSERT_EQ(Join(first, address, ""), 0);
+    const std::string report =
+        RunUnixCommand(dir, "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(host.QueryPort()) + " -R -P");
+    EXPECT_NE(report.find("2/8"), std::string::npos) << report;
+    EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
+    EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+}
+
+}  // namespace
