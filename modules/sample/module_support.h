@@ -1,0 +1,68 @@
+// Helpers every sample module uses: publishing its interfaces, holding a
+// service for the length of a block, and reading game files through "FMG".
+#pragma once
+
+#include "shell/shell.h"
+#include "varn/varn.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sample {
+
+// One interface a module publishes.
+struct Published {
+    const char* id;
+    void* object;
+};
+
+// InitDLL of a sample module: attaches this module's service access layer
+// under `owner` and publishes `count` interfaces with the module as owner.
+int32_t AttachModule(const char* owner, uintptr_t module, IInterfaceManager* registry, const Published* list,
+                     int count);
+// ExitDLL: withdraws the interfaces and detaches the access layer.
+int32_t DetachModule(const char* owner, const Published* list, int count);
+
+// An interface taken from the registry for the life of this object: every
+// GetInterface is paired with its ReleaseInterface.
+template <class T>
+class Held {
+public:
+    explicit Held(const char* id) : m_id(id) {
+        if (IInterfaceManager* registry = ShellGetRegistry()) registry->GetInterface(id, &m_object);
+    }
+    ~Held() {
+        if (m_object) ShellGetRegistry()->ReleaseInterface(m_id, &m_object);
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    T* operator->() const { return static_cast<T*>(m_object); }
+    explicit operator bool() const { return m_object != nullptr; }
+    T* get() const { return static_cast<T*>(m_object); }
+
+private:
+    const char* m_id;
+    void* m_object = nullptr;
+};
+
+// Reads the whole game file `name` (plain file or catalog member) through the
+// file manager. Files over 4 MB are refused. False when it cannot be read.
+bool ReadGameFile(const char* name, std::string* contents);
+
+// "Key=Value" lines, the format of the sample's data and text files. Blank
+// lines and lines starting with ';' or '#' are skipped; blanks around keys
+// and values are dropped; a line without '=' is refused with its number.
+class KeyedText {
+public:
+    // Parses text; false (and `errorLine` set) on the first line it refuses.
+    bool Parse(const std::string& text, int* errorLine = nullptr);
+    // The value of the first line with `key` (case-sensitive); `fallback` when absent.
+    const char* Get(const char* key, const char* fallback = "") const;
+    const std::vector<std::pair<std::string, std::string>>& Entries() const { return m_entries; }
+
+private:
+    std::vector<std::pair<std::string, std::string>> m_entries;
+};
+
+}  // namespace sample

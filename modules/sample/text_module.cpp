@@ -1,0 +1,81 @@
+// TextUSEnglish.dll: the text manager ("TXT"). Text files are ".str" files of
+// "Key=Text" lines read through the file manager (so from the catalogs);
+// each stays loaded until it has been unloaded as often as it was loaded.
+#include "module_support.h"
+#include "shell/log.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <strings.h>
+
+namespace {
+
+const char kOwner[] = "TEXT";
+
+struct TextFile {
+    std::string name;
+    sample::KeyedText texts;
+    int loads = 0;
+};
+
+class TextManager final : public ITextManager {
+public:
+    void txtLoadTextFile(const char* name) override {
+        if (!name || !*name) return;
+        if (TextFile* file = Find(name)) {
+            ++file->loads;
+            return;
+        }
+        std::string contents;
+        int errorLine = 0;
+        auto file = std::make_unique<TextFile>();
+        if (!sample::ReadGameFile(name, &contents) || !file->texts.Parse(contents, &errorLine)) {
+            LogError("text: unable to load text file %s (line %d)", name, errorLine);
+            return;
+        }
+        file->name = name;
+        file->loads = 1;
+        m_files.push_back(std::move(file));
+    }
+
+    void txtUnloadTextFile(const char* name) override {
+        for (size_t i = 0; i < m_files.size(); ++i)
+            if (name && strcasecmp(m_files[i]->name.c_str(), name) == 0 && --m_files[i]->loads == 0)
+                m_files.erase(m_files.begin() + static_cast<long>(i));
+    }
+
+    const char* txtLookUpText(const char* name, const char* key) override {
+        TextFile* file = name ? Find(name) : nullptr;
+        if (!file || !key) return nullptr;
+        for (const auto& entry : file->texts.Entries())
+            if (entry.first == key) return entry.second.c_str();
+        return nullptr;
+    }
+
+    void Clear() { m_files.clear(); }
+
+private:
+    TextFile* Find(const char* name) {
+        for (auto& file : m_files)
+            if (strcasecmp(file->name.c_str(), name) == 0) return file.get();
+        return nullptr;
+    }
+
+    std::vector<std::unique_ptr<TextFile>> m_files;
+};
+
+TextManager g_text;
+const sample::Published kPublished[] = {{VARN_ID_TXT, static_cast<ITextManager*>(&g_text)}};
+
+}  // namespace
+
+extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
+    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
+}
+
+extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
+    g_text.Clear();
+    return sample::DetachModule(kOwner, kPublished, 1);
+}
