@@ -26,7 +26,7 @@ int KeyCode(const std::string& name) {
     return 0;
 }
 
-bool IsPictureName(const std::string& name) {
+bool IsName(const std::string& name) {
     if (name.empty() || name.size() > 31) return false;
     for (char c : name)
         if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-'))
@@ -65,11 +65,11 @@ bool ParseStep(const std::vector<std::string>& words, DemoStep* step, std::strin
         if (!step->key) *why = "unknown key '" + words[2] + "'";
         return step->key != 0;
     }
-    if (words[1] == "shot") {
-        step->action = DemoStep::kShot;
+    if (words[1] == "shot" || words[1] == "wait") {
+        step->action = words[1] == "shot" ? DemoStep::kShot : DemoStep::kWait;
         step->name = words[2];
-        if (!IsPictureName(step->name)) *why = "bad picture name '" + words[2] + "'";
-        return IsPictureName(step->name);
+        if (!IsName(step->name)) *why = "bad name '" + words[2] + "'";
+        return IsName(step->name);
     }
     *why = "unknown action '" + words[1] + "'";
     return false;

@@ -66,7 +66,8 @@ public:
         sample::Held<IControlMap> control(VARN_ID_CTL);
         sample::Held<IClock> clock(VARN_ID_CLK);
         sample::Held<ITextManager> text(VARN_ID_TXT);
-        if (!graphics || !objects || !control || !clock || !text) {
+        sample::Held<ISampleInput> input(VARN_ID_INP);
+        if (!graphics || !objects || !control || !clock || !text || !input) {
             LogError("flight: a module of the flight is missing");
             return 0;
         }
@@ -111,6 +112,7 @@ public:
                 g_comm->comDraw();
             }
             graphics->gfxEndFrame();
+            input->inpFrameShown("Flight");
             clock->clkWait(16);
         }
         LogInfo("flight: ends %s after %d s", g_endRequested ? "by Escape" : windowClosed ? "with the window" : "at the time limit",

@@ -39,7 +39,8 @@ public:
 
         sample::Held<ITextManager> text(VARN_ID_TXT);
         sample::Held<IClock> clock(VARN_ID_CLK);
-        if (!text || !clock) return 1;
+        sample::Held<ISampleInput> input(VARN_ID_INP);
+        if (!text || !clock || !input) return 1;
         text->txtLoadTextFile(textFile.c_str());
         IApplication* application = ShellGetApplication();
         application->appAddMessageCallback(0x0100 /* WM_KEYDOWN */, &OnKeyDown);
@@ -53,6 +54,7 @@ public:
             }
             clock->clkUpdate();
             Draw(text.get(), textFile.c_str());
+            input->inpFrameShown(m_screen);
             if (!shown) LogInfo("menu: screen %s from %s", m_screen, menuDirectory ? menuDirectory : "");
             shown = true;
             clock->clkWait(33);

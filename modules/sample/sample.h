@@ -23,6 +23,15 @@ inline constexpr int kAskBusy = 66;
 // The four aircraft of the player's flight: object ids 0 (the player) to 3.
 inline constexpr int kFlightSize = 4;
 
+// ---- "INP" with the scene the game shows -----------------------------------
+// The menu and the flight report each frame they have shown, with the name of
+// their scene (the menu's screen name, or "Flight"); the demo player waits
+// for scenes and frames instead of guessing how long loading takes.
+class ISampleInput : public IInputManager {
+public:
+    virtual void inpFrameShown(const char* scene) = 0;
+};
+
 // ---- "SND" with the volumes it keeps -----------------------------------------
 class ISampleSound : public ISoundManager {
 public:
