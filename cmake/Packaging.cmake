@@ -5,7 +5,7 @@
 #   Menu\ Flight\ Objects\ Speech\           the sample game's catalogs
 #   Demo\Demo.ini                            the demo script (copy it next to Varn.exe)
 #   Tools\                                   varncat.exe, varnini.exe
-#   SDK\include SDK\lib SDK\src SDK\cmake    module SDK: headers, service access layer
+#   SDK\include SDK\lib SDK\src SDK\cmake    module SDK: headers, service access layer, INI library
 #   SDK\example-module\                      a starter module with its own CMakeLists
 # `cmake --install` into a folder gives the same tree (the demo uses that).
 
@@ -22,9 +22,14 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/varn DESTINATION SDK/include)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell.h ${CMAKE_SOURCE_DIR}/shell/shell_app.h
   ${CMAKE_SOURCE_DIR}/shell/shell_memory.h ${CMAKE_SOURCE_DIR}/shell/shell_new.h ${CMAKE_SOURCE_DIR}/shell/log.h
   DESTINATION SDK/include/shell)
-install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/paths.h DESTINATION SDK/include/files)
+install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/paths.h
+  ${CMAKE_SOURCE_DIR}/files/cursor_list.h ${CMAKE_SOURCE_DIR}/files/rotating_find.h
+  ${CMAKE_SOURCE_DIR}/files/string_pool.h DESTINATION SDK/include/files)
+# The INI library: settings files, and the options document "OPT" lends.
+install(FILES ${CMAKE_SOURCE_DIR}/ini/ini_file.h ${CMAKE_SOURCE_DIR}/ini/ini_arena.h
+  ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h DESTINATION SDK/include/ini)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
-install(TARGETS varn_shell varn_files varn_platform ARCHIVE DESTINATION SDK/lib)
+install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake
   DESTINATION SDK/cmake)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/sdk/example-module DESTINATION SDK)

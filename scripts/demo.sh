@@ -42,7 +42,7 @@ if [ -z "$game" ]; then
     echo "== building ($preset)"
     build_dir=$root/build/$preset
     cmake --preset $preset >/dev/null &&
-      cmake --build --preset $preset --target sample_game varncat varnini varn_shell varn_files varn_platform \
+      cmake --build --preset $preset --target sample_game varncat varnini varn_shell varn_files varn_platform varn_ini \
         >"$root/build/demo-build.log" 2>&1 ||
       { echo "== build failed, see build/demo-build.log"; exit 1; }
   fi

@@ -8,13 +8,13 @@
 //      everything taken from varnComm and unload it, so that nothing of the
 //      flight module set is still held when the host unloads it.
 #include "files/strings.h"
+#include "ini/ini_file.h"
 #include "module_support.h"
 #include "sample.h"
 #include "shell/log.h"
 #include "shell/shell_app.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -43,13 +43,16 @@ struct FlightSettings {
 };
 
 bool ReadSettings(const char* initFile, FlightSettings* settings) {
-    std::string text;
-    sample::KeyedText keys;
-    if (!sample::ReadGameFile(initFile, &text) || !keys.Parse(text)) return false;
-    settings->timeLimit = static_cast<float>(atof(keys.Get("TimeLimit", "60")));
-    settings->commMenu = keys.Get("CommMenu", "CommMenu.ini");
-    settings->textFile = keys.Get("TextFile", "Flight.str");
-    settings->aircraftImage = keys.Get("AircraftImage", "Aircraft.bmp");
+    IniFile keys(initFile, 0, 0, 1024);
+    if (!keys.HasSection("Flight")) return false;
+    char text[260];
+    settings->timeLimit = keys.GetFloat("Flight", "TimeLimit", 60);
+    keys.GetString("Flight", "CommMenu", "CommMenu.ini", text, sizeof text, 0);
+    settings->commMenu = text;
+    keys.GetString("Flight", "TextFile", "Flight.str", text, sizeof text, 0);
+    settings->textFile = text;
+    keys.GetString("Flight", "AircraftImage", "Aircraft.bmp", text, sizeof text, 0);
+    settings->aircraftImage = text;
     return true;
 }
 

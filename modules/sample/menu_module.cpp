@@ -6,6 +6,7 @@
 // The Debrief screen lists the orders the wingmen took.
 #include "canvas.h"
 #include "files/strings.h"
+#include "ini/ini_file.h"
 #include "module_support.h"
 #include "sample.h"
 #include "shell/log.h"
@@ -30,11 +31,11 @@ class MenuSystem final : public IMenuSystem {
 public:
     int mnuRun(const char* menuDirectory, const char* initFile, const char* nextScreen) override {
         // MenuSystem.ini (from the menu catalog) names the menu's text file.
-        std::string contents;
-        sample::KeyedText settings;
-        if (!sample::ReadGameFile(initFile, &contents) || !settings.Parse(contents))
-            LogError("menu: unable to read %s", initFile ? initFile : "");
-        const std::string textFile = settings.Get("TextFile", "Menu.str");
+        IniFile settings(initFile, 0, 0, 1024);
+        if (!settings.HasSection("Menu")) LogError("menu: unable to read %s", initFile ? initFile : "");
+        char textFileName[260];
+        settings.GetString("Menu", "TextFile", "Menu.str", textFileName, sizeof textFileName, 0);
+        const std::string textFile = textFileName;
         CopyString(m_screen, nextScreen, sizeof m_screen);
 
         sample::Held<ITextManager> text(VARN_ID_TXT);

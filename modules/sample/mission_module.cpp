@@ -6,12 +6,11 @@
 // says what the orders menu needs to send orders: a mission mode other than
 // 0 and 3, a flag word of 0, and the player's flight of more than one aircraft.
 #include "files/strings.h"
+#include "ini/ini_file.h"
 #include "module_support.h"
 #include "sample.h"
 #include "shell/log.h"
 
-#include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -33,14 +32,13 @@ public:
     void mmgInit(const char* initFile) override {
         // MissionManager.ini names the screen the menu opens after a flight
         // and the mission mode.
-        std::string text;
-        sample::KeyedText settings;
-        if (!sample::ReadGameFile(initFile, &text) || !settings.Parse(text)) {
+        IniFile settings(initFile, 0, 0, 1024);
+        if (!settings.HasSection("Mission")) {
             LogError("mission: unable to read %s", initFile ? initFile : "");
             return;
         }
-        CopyString(g_nextScreen, settings.Get("NextScreen", "Debrief"), sizeof g_nextScreen);
-        g_mission.missionMode = atoi(settings.Get("MissionMode", "1"));
+        settings.GetString("Mission", "NextScreen", "Debrief", g_nextScreen, sizeof g_nextScreen, 0);
+        g_mission.missionMode = settings.GetInt("Mission", "MissionMode", 1);
         LogInfo("mission: ready, mode %d, next screen after a flight %s", g_mission.missionMode, g_nextScreen);
     }
     void mmgExit() override {

@@ -34,40 +34,4 @@ bool ReadGameFile(const char* name, std::string* contents) {
     return got == size;
 }
 
-namespace {
-
-std::string Trimmed(const std::string& text, size_t begin, size_t end) {
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r')) --end;
-    return text.substr(begin, end - begin);
-}
-
-}  // namespace
-
-bool KeyedText::Parse(const std::string& text, int* errorLine) {
-    m_entries.clear();
-    size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string content = Trimmed(text, start, end);
-        start = end + 1;
-        if (content.empty() || content[0] == ';' || content[0] == '#') continue;
-        const size_t equals = content.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            if (errorLine) *errorLine = line;
-            m_entries.clear();
-            return false;
-        }
-        m_entries.emplace_back(Trimmed(content, 0, equals), Trimmed(content, equals + 1, content.size()));
-    }
-    return true;
-}
-
-const char* KeyedText::Get(const char* key, const char* fallback) const {
-    for (const auto& entry : m_entries)
-        if (entry.first == key) return entry.second.c_str();
-    return fallback;
-}
-
 }  // namespace sample

@@ -1,13 +1,13 @@
 // Helpers every sample module uses: publishing its interfaces, holding a
 // service for the length of a block, and reading game files through "FMG".
+// Settings files are INI documents, read with the game's own INI library
+// (ini/ini_file.h), which opens them through "FMG" too.
 #pragma once
 
 #include "shell/shell.h"
 #include "varn/varn.h"
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace sample {
 
@@ -49,20 +49,5 @@ private:
 // Reads the whole game file `name` (plain file or catalog member) through the
 // file manager. Files over 4 MB are refused. False when it cannot be read.
 bool ReadGameFile(const char* name, std::string* contents);
-
-// "Key=Value" lines, the format of the sample's data and text files. Blank
-// lines and lines starting with ';' or '#' are skipped; blanks around keys
-// and values are dropped; a line without '=' is refused with its number.
-class KeyedText {
-public:
-    // Parses text; false (and `errorLine` set) on the first line it refuses.
-    bool Parse(const std::string& text, int* errorLine = nullptr);
-    // The value of the first line with `key` (case-sensitive); `fallback` when absent.
-    const char* Get(const char* key, const char* fallback = "") const;
-    const std::vector<std::pair<std::string, std::string>>& Entries() const { return m_entries; }
-
-private:
-    std::vector<std::pair<std::string, std::string>> m_entries;
-};
 
 }  // namespace sample

@@ -4,6 +4,7 @@
 // take an order (messages 45 and 66, 0 meaning yes), then sends the order.
 // A wingman then flies towards the place in the formation its order names.
 #include "files/strings.h"
+#include "ini/ini_file.h"
 #include "module_support.h"
 #include "sample.h"
 #include "shell/log.h"
@@ -92,10 +93,10 @@ int OrderComponent::HandleMessage(int code, int, int) {
 class ObjectManager final : public ISampleObjects {
 public:
     void objInit(const char* objectListFile) override {
-        std::string text;
-        sample::KeyedText list;
-        if (sample::ReadGameFile(objectListFile, &text) && list.Parse(text))
-            LogInfo("objects: aircraft type %s", list.Get("AircraftType", "?"));
+        IniFile list(objectListFile, 0, 0, 1024);
+        char type[64];
+        if (list.GetString("Objects", "AircraftType", "", type, sizeof type, 0))
+            LogInfo("objects: aircraft type %s", type);
         else
             LogError("objects: unable to read %s", objectListFile ? objectListFile : "");
     }

@@ -1,6 +1,8 @@
-// TextUSEnglish.dll: the text manager ("TXT"). Text files are ".str" files of
-// "Key=Text" lines read through the file manager (so from the catalogs);
-// each stays loaded until it has been unloaded as often as it was loaded.
+// TextUSEnglish.dll: the text manager ("TXT"). Text files are ".str" files in
+// INI form, their texts in the section [Texts], read through the file manager
+// (so from the catalogs); each stays loaded until it has been unloaded as
+// often as it was loaded. Looked-up texts live in the loaded document.
+#include "ini/ini_file.h"
 #include "module_support.h"
 #include "shell/log.h"
 
@@ -15,9 +17,10 @@ namespace {
 const char kOwner[] = "TEXT";
 
 struct TextFile {
+    explicit TextFile(const char* fileName) : name(fileName), texts(fileName, 0, 0, 1024) {}
     std::string name;
-    sample::KeyedText texts;
-    int loads = 0;
+    IniFile texts;
+    int loads = 1;
 };
 
 class TextManager final : public ITextManager {
@@ -28,15 +31,11 @@ public:
             ++file->loads;
             return;
         }
-        std::string contents;
-        int errorLine = 0;
-        auto file = std::make_unique<TextFile>();
-        if (!sample::ReadGameFile(name, &contents) || !file->texts.Parse(contents, &errorLine)) {
-            LogError("text: unable to load text file %s (line %d)", name, errorLine);
+        auto file = std::make_unique<TextFile>(name);
+        if (!file->texts.HasSection("Texts")) {
+            LogError("text: unable to load text file %s", name);
             return;
         }
-        file->name = name;
-        file->loads = 1;
         m_files.push_back(std::move(file));
     }
 
@@ -48,10 +47,9 @@ public:
 
     const char* txtLookUpText(const char* name, const char* key) override {
         TextFile* file = name ? Find(name) : nullptr;
-        if (!file || !key) return nullptr;
-        for (const auto& entry : file->texts.Entries())
-            if (entry.first == key) return entry.second.c_str();
-        return nullptr;
+        IniKey* found = file && key ? file->texts.FindKey("Texts", key) : nullptr;
+        if (!found) return nullptr;
+        return found->text ? found->text : "";
     }
 
     void Clear() { m_files.clear(); }

@@ -14,11 +14,17 @@ if [ -z "$sdk" ]; then
   sdk=$work/install/SDK
 fi
 toolchain=$sdk/cmake/$toolchain_name
-case $toolchain_name in *x86_64*) objdump=x86_64-w64-mingw32-objdump ;; *) objdump=i686-w64-mingw32-objdump ;; esac
+case $toolchain_name in *x86_64*) triple=x86_64-w64-mingw32 ;; *) triple=i686-w64-mingw32 ;; esac
+
+# Every header of the SDK compiles on its own.
+for header in $(cd "$sdk/include" && find . -name '*.h' | sort); do
+  echo "#include \"${header#./}\"" | "$triple-g++-posix" -std=c++17 -fsyntax-only -I "$sdk/include" -x c++ - ||
+    { echo "SDK header ${header#./} does not compile on its own"; exit 1; }
+done
 cmake -S "$sdk/example-module" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
 cmake --build "$work/build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 if grep -q 'warning' "$work/build.log"; then cat "$work/build.log"; echo "warnings in the starter"; exit 1; fi
-exports=$("$objdump" -p "$work/build/Example.dll" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && NF == 0 { on = 0 } on { print $NF }' | sort | tr '\n' ' ')
+exports=$("$triple-objdump" -p "$work/build/Example.dll" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && NF == 0 { on = 0 } on { print $NF }' | sort | tr '\n' ' ')
 echo "Example.dll exports: $exports"
 [ "$exports" = "ExitDLL InitDLL " ] || { echo "expected exactly ExitDLL and InitDLL"; exit 1; }

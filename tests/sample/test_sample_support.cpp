@@ -1,7 +1,6 @@
-// The sample game's helpers: the demo script parser, the screen arithmetic
-// of its GDI drawing, and its "Key=Value" data files.
+// The sample game's helpers: the demo script parser and the screen
+// arithmetic of its GDI drawing.
 #include "demo_script.h"
-#include "module_support.h"
 #include "screen_layout.h"
 
 #include <gtest/gtest.h>
@@ -112,21 +111,6 @@ TEST(ScreenLayout, FontHeightsAndColours) {
     EXPECT_EQ(255, sample::ColorByte(1));
     EXPECT_EQ(255, sample::ColorByte(3));
     EXPECT_EQ(0, sample::ColorByte(std::nanf("")));
-}
-
-TEST(KeyedText, LinesCommentsAndErrors) {
-    sample::KeyedText text;
-    ASSERT_TRUE(text.Parse("; c\r\n Title = Varn Sample \r\n\r\n#x\nEmpty=\nA=b=c\nTitle=second"));
-    EXPECT_STREQ("Varn Sample", text.Get("Title"));  // the first wins
-    EXPECT_STREQ("", text.Get("Empty", "fallback"));
-    EXPECT_STREQ("b=c", text.Get("A"));
-    EXPECT_STREQ("fallback", text.Get("title", "fallback"));  // keys are case-sensitive
-    int line = 0;
-    EXPECT_FALSE(text.Parse("A=1\nno equals sign\n", &line));
-    EXPECT_EQ(2, line);
-    EXPECT_TRUE(text.Entries().empty());
-    EXPECT_FALSE(text.Parse("=value", &line));
-    EXPECT_EQ(1, line);
 }
 
 }  // namespace
