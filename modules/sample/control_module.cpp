@@ -54,19 +54,18 @@ public:
 ControlMap g_control;
 const sample::Published kPublished[] = {{VARN_ID_CTL, static_cast<IControlMap*>(&g_control)}};
 
-}  // namespace
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    sample::AttachModule(kOwner, module, registry, kPublished, 1);
+void WatchKeys() {
     if (IApplication* application = ShellGetApplication()) application->appAddMessageCallback(WM_KEYDOWN, &OnKeyDown);
-    return 1;
 }
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
+void StopWatchingKeys() {
     if (IApplication* application = ShellGetApplication())
         application->appRemoveMessageCallback(WM_KEYDOWN, &OnKeyDown);
     if (!g_callbacks.empty()) LogWarning("control: %d command callbacks still registered", int(g_callbacks.size()));
     g_callbacks.clear();
     g_callbacks.shrink_to_fit();
-    return sample::DetachModule(kOwner, kPublished, 1);
 }
+
+}  // namespace
+
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, WatchKeys, StopWatchingKeys)

@@ -105,13 +105,8 @@ private:
 GraphicsEngine g_graphics;
 const sample::Published kPublished[] = {{VARN_ID_GFX, static_cast<IGraphicsEngine*>(&g_graphics)}};
 
+void ReleaseGraphics() { g_graphics.Release(); }
+
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
-    g_graphics.Release();
-    return sample::DetachModule(kOwner, kPublished, 1);
-}
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ReleaseGraphics)

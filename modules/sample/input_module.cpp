@@ -172,13 +172,4 @@ const sample::Published kPublished[] = {{VARN_ID_INP, static_cast<IInputManager*
 
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    sample::AttachModule(kOwner, module, registry, kPublished, 1);
-    StartDemo();
-    return 1;
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
-    StopDemo();
-    return sample::DetachModule(kOwner, kPublished, 1);
-}
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, StartDemo, StopDemo)

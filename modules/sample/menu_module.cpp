@@ -109,6 +109,7 @@ private:
             y = 0.36f + 0.05f * 8;
         } else {
             m_canvas.DrawText(Text(text, file, "Welcome"), 0.1f, y, m_bodyFont, white, nullptr);
+            m_canvas.DrawText(Text(text, file, "InFlight"), 0.1f, y + 0.05f, m_bodyFont, white, nullptr);
             y += 0.16f;
         }
         m_canvas.DrawText(Text(text, file, "Fly"), 0.1f, y + 0.04f, m_bodyFont, white, nullptr);
@@ -134,13 +135,8 @@ private:
 MenuSystem g_menu;
 const sample::Published kPublished[] = {{VARN_ID_MNU, static_cast<IMenuSystem*>(&g_menu)}};
 
+void ReleaseMenu() { g_menu.Release(); }
+
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
-    g_menu.Release();
-    return sample::DetachModule(kOwner, kPublished, 1);
-}
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ReleaseMenu)

@@ -81,8 +81,4 @@ const sample::Published kPublished[] = {{VARN_ID_MMG, static_cast<IMissionManage
 
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 2);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() { return sample::DetachModule(kOwner, kPublished, 2); }
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, nullptr)

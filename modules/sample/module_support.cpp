@@ -5,17 +5,20 @@
 namespace sample {
 
 int32_t AttachModule(const char* owner, uintptr_t module, IInterfaceManager* registry, const Published* list,
-                     int count) {
+                     int count, void (*afterAttach)()) {
     ShellAttach(owner, registry);
     for (int i = 0; i < count; ++i)
-        if (!registry->RegisterInterface(list[i].id, list[i].object, module))
+        if (list[i].id && !registry->RegisterInterface(list[i].id, list[i].object, module))
             LogError("%s: unable to publish %s", owner, list[i].id);
+    if (afterAttach) afterAttach();
     return 1;
 }
 
-int32_t DetachModule(const char* owner, const Published* list, int count) {
+int32_t DetachModule(const char* owner, const Published* list, int count, void (*beforeDetach)()) {
+    if (beforeDetach) beforeDetach();
     if (IInterfaceManager* registry = ShellGetRegistry())
-        for (int i = 0; i < count; ++i) registry->UnregisterInterface(list[i].id);
+        for (int i = 0; i < count; ++i)
+            if (list[i].id) registry->UnregisterInterface(list[i].id);
     return ShellDetach(owner);
 }
 

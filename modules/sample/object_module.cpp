@@ -150,14 +150,11 @@ private:
 ObjectManager g_objects;
 const sample::Published kPublished[] = {{VARN_ID_OBJ, static_cast<IObjectManager*>(&g_objects)}};
 
-}  // namespace
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
+void ForgetOrders() {
     g_orderLog.clear();
     g_orderLog.shrink_to_fit();
-    return sample::DetachModule(kOwner, kPublished, 1);
 }
+
+}  // namespace
+
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ForgetOrders)

@@ -38,19 +38,9 @@ public:
 SpeechSystem g_object;
 const sample::Published kPublished[] = {{VARN_ID_SPC, static_cast<ISpeechSystem*>(&g_object)}};
 #else
-const sample::Published* const kPublished = nullptr;
-#endif
-
-#if defined(SAMPLE_TERRAIN) || defined(SAMPLE_DISPLAY) || defined(SAMPLE_SPEECH)
-const int kCount = 1;
-#else
-const int kCount = 0;
+const sample::Published kPublished[] = {{nullptr, nullptr}};  // nothing
 #endif
 
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(SAMPLE_OWNER, module, registry, kPublished, kCount);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() { return sample::DetachModule(SAMPLE_OWNER, kPublished, kCount); }
+SAMPLE_MODULE_ENTRY_POINTS(SAMPLE_OWNER, kPublished, nullptr, nullptr)

@@ -27,8 +27,4 @@ const sample::Published kPublished[] = {{VARN_ID_SND, static_cast<ISoundManager*
 
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() { return sample::DetachModule(kOwner, kPublished, 1); }
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, nullptr)

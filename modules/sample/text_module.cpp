@@ -67,13 +67,8 @@ private:
 TextManager g_text;
 const sample::Published kPublished[] = {{VARN_ID_TXT, static_cast<ITextManager*>(&g_text)}};
 
+void UnloadTexts() { g_text.Clear(); }
+
 }  // namespace
 
-extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
-    return sample::AttachModule(kOwner, module, registry, kPublished, 1);
-}
-
-extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
-    g_text.Clear();
-    return sample::DetachModule(kOwner, kPublished, 1);
-}
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, UnloadTexts)
