@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/common.sh
 
-build_dir= game= out=$root/demo-out
+build_dir= game= out=$root/demo-out own_build=
 while [ $# -gt 0 ]; do
   case $1 in
     --build-dir) build_dir=$(realpath "$2"); shift 2 ;;
@@ -40,7 +40,7 @@ if [ -z "$game" ]; then
     install_missing || { echo "== could not install the missing packages (run as root)"; exit 1; }
     [ $preset = win64 ] && echo "== this kernel cannot run 32-bit programs: the demo runs the win64 build"
     echo "== building ($preset)"
-    build_dir=$root/build/$preset
+    build_dir=$root/build/$preset own_build=1
     cmake --preset $preset >/dev/null &&
       cmake --build --preset $preset --target sample_game varncat varnini varn_shell varn_files varn_platform varn_ini \
         >"$root/build/demo-build.log" 2>&1 ||
@@ -79,6 +79,8 @@ start=$(date +%s)
 code=$?
 seconds=$(( $(date +%s) - start ))
 [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+# A run of its own stops its wineserver; runs inside the tests leave it to them.
+[ -n "$own_build" ] && wineserver -k >/dev/null 2>&1
 cp "$game/Varn.log" "$out/Varn.log" 2>/dev/null
 
 problems=()
