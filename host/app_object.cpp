@@ -10,7 +10,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <new>
+
+// Modules hand the rectangle and the GUID of app.h to Windows as they are.
+static_assert(sizeof(VarnRect) == sizeof(RECT) && offsetof(VarnRect, bottom) == offsetof(RECT, bottom), "RECT layout");
+static_assert(sizeof(VarnGuid) == sizeof(GUID) && offsetof(VarnGuid, data4) == offsetof(GUID, Data4), "GUID layout");
 
 namespace {
 HWND Window(void* window) { return static_cast<HWND>(window); }

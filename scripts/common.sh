@@ -4,7 +4,8 @@ have() { command -v "$1" >/dev/null 2>&1; }
 
 # Installs the Debian packages that are missing (as root on a fresh machine):
 # cmake, ninja, the mingw-w64 compilers, GoogleTest, Wine with its 32-bit
-# part, Xvfb, ImageMagick, and zlib and inih for the benchmarks.
+# part, Xvfb, ImageMagick, GStreamer's good plugins (movies under Wine), and
+# zlib and inih for the benchmarks.
 install_missing() {
   local need=()
   have cmake                        || need+=(cmake)
@@ -22,6 +23,8 @@ install_missing() {
   have unzip                        || need+=(unzip)
   [ -e /usr/include/zlib.h ]        || need+=(zlib1g-dev)
   [ -e /usr/include/ini.h ]         || need+=(libinih-dev)
+  # DirectShow under 64-bit Wine plays video through GStreamer (the intro movie tests).
+  [ -e /usr/lib/x86_64-linux-gnu/gstreamer-1.0/libgstavi.so ] || need+=(gstreamer1.0-plugins-good:amd64)
   [ ${#need[@]} -eq 0 ] && return 0
   echo "== installing: ${need[*]}"
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
@@ -37,7 +40,10 @@ runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 # starts in a fraction of a second).
 #   start_wine_prefix PREFIX ARCH LOADER
 start_wine_prefix() {
-  mkdir -p "$1"
+  mkdir -p "$1/home"
+  # The prefix's own home (scripts/wine-run.sh runs programs with it) has a
+  # null sound device, so that audio renders on a machine without a sound card.
+  printf 'pcm.!default { type null }\n' >"$1/home/.asoundrc"
   WINEPREFIX="$1" WINEARCH=$2 WINELOADER=$3 wineserver -p >/dev/null 2>&1
   # Without a window manager on Xvfb, Wine's X11 driver waits about 2 s each
   # time a managed window is hidden or destroyed: keep the prefix's windows

@@ -8,6 +8,9 @@ export WINEPREFIX="$1"; shift
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 mkdir -p "$WINEPREFIX"
+# A home inside the prefix, when scripts/test.sh made one (with a null sound
+# device), keeps the user's own home out of the tests.
+[ -d "$WINEPREFIX/home" ] && export HOME="$WINEPREFIX/home"
 case "$WINEPREFIX" in
   *64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64; exec /usr/lib/wine/wine64 "$@" ;;
   *)   export WINEARCH=win32; exec wine "$@" ;;

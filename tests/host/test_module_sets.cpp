@@ -6,6 +6,7 @@
 #include "host/module_sets.h"
 #include "host/startup_settings.h"
 #include "tests/filemanager/log_recorder.h"
+#include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 #include "varn/flt.h"
 #include "varn/mnu.h"
@@ -19,12 +20,6 @@ using testsupport::ScratchDir;
 using testsupport::SystemSidePath;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll", "DirectSound.dll",   "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll", "FlightEngine.dll", "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll", "ParticleSystem.dll", "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll", "SpeechSystem.dll", "Fader.dll"};
 
 enum class Set { Base, Menu, Flight };
 
@@ -74,13 +69,10 @@ class GameDirectory {
 public:
     explicit GameDirectory(const char* missingModule, const char* skippedId) {
         EXPECT_TRUE(m_dir.Made());
-        CreateDirectoryA(m_dir.File("System").c_str(), nullptr);
         CreateDirectoryA(m_dir.File("Menu").c_str(), nullptr);
-        for (const char* name : kModuleNames) {
-            if (missingModule && strcmp(name, missingModule) == 0) continue;
-            EXPECT_TRUE(CopyFileA(SystemSidePath(HOST_PROBE_DLL).c_str(), m_dir.File("System\\" + std::string(name)).c_str(),
-                                  FALSE));
-        }
+        std::vector<std::string> missing;
+        if (missingModule) missing.push_back(missingModule);
+        EXPECT_TRUE(probe::PlaceProbeModules(m_dir.Path(), SystemSidePath(HOST_PROBE_DLL), missing));
         EXPECT_TRUE(m_dir.Write("Menu\\MenuData.cat", kEmptyCatalog));
         EXPECT_TRUE(m_dir.Write("Menu\\MenuText.cat", kEmptyCatalog));
         EXPECT_TRUE(m_dir.Write("Probe.ini", std::string("[Probe]\nSkip=") + (skippedId ? skippedId : "") + "\n"));

@@ -1,6 +1,9 @@
 // End-to-end runs of Varn.exe with the probe module set (probe/probe.h) in a
 // fresh game directory: the journal of every module call, the exit code and
 // the files the host writes, one table row per scenario.
+#include "tests/host/probe/probe_game.h"
+#include "tests/media/media_files.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,12 +23,6 @@ using testsupport::SystemSidePath;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-const char* const kModuleNames[] = {
-    "DirectInput.dll",    "DirectSound.dll",       "DirectDraw.dll",     "TextUSEnglish.dll", "MenuSystem.dll",
-    "GraphicsEngine.dll", "TerrainEngine.dll",     "FlightEngine.dll",   "ObjectManager.dll", "ViewManager.dll",
-    "ControlMap.dll",     "ParticleSystem.dll",    "EnvironmentSystem.dll", "WorldManager.dll", "MissionManager.dll",
-    "MessageSystem.dll",  "SpeechSystem.dll",      "Fader.dll"};
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -113,8 +109,17 @@ std::string FullScreenWindowLine() {
            ") client=" + std::to_string(width) + "x" + std::to_string(height) + " windowed=0";
 }
 
+// Texts of 300 characters in startup.ini and from the mission system reach
+// the modules cut to the 259 characters a path buffer holds.
+const std::string kLongStartup = "[Startup]\nStartupScreen=" + std::string(300, 'A') +
+                                 "\n[Directory]\nSoundDirectory=D:\\" + std::string(297, 'S') + "\n";
+const std::string kLongProbe = "[MNU]\nRun=0,1\n[MSN]\nNextScreen=" + std::string(300, 'B') + "\n";
+
 std::vector<Scenario> Scenarios() {
     return {
+        {"LongTextsAreCutTo259Characters", kLongStartup.c_str(), kLongProbe.c_str(), {}, 1, false,
+         Lines{"SND sndSetDirectory(D:\\" + std::string(256, 'S') + ")"} + MenuRun(std::string(259, 'A').c_str(), 0) +
+             MenuRun(std::string(259, 'B').c_str(), 1)},
         {"MenuFlightMenuQuitWithDebrief", nullptr, kOneFlight, {}, 1, true,
          kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlight + kFlightUnload +
              Lines{"MSN msnGetNextScreen(260)"} + kMenuLoad + kMenuVersion + MenuRun("Debrief", 1) + kMenuUnload +
@@ -206,48 +211,6 @@ std::string WithCrLf(const std::string& text) {
     return converted;
 }
 
-// Closes every message box that appears while a run goes on, keeping its text.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher() : m_thread([this] { Watch(); }) {}
-    ~MessageBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Seen() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_seen;
-    }
-
-private:
-    void Watch() {
-        while (!m_stop) {
-            EnumWindows(&Found, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-    }
-    static BOOL CALLBACK Found(HWND window, LPARAM self) {
-        char className[64] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        char caption[256] = "", text[1024] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
-        {
-            std::lock_guard<std::mutex> lock(watcher->m_mutex);
-            watcher->m_seen.push_back(std::string(caption) + ": " + text);
-        }
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<std::string> m_seen;
-    std::thread m_thread;
-};
-
 class VarnRun : public ::testing::Test {
 protected:
     void SetUp() override { FreshGame(); }
@@ -257,14 +220,7 @@ protected:
     }
 
     void PlaceModules(const std::vector<std::string>& missing, const std::vector<std::string>& extra = {}) {
-        ASSERT_TRUE(CreateDirectoryA(Game().File("System").c_str(), nullptr));
-        std::string probe = SystemSidePath(HOST_PROBE_DLL);
-        std::vector<std::string> names(std::begin(kModuleNames), std::end(kModuleNames));
-        names.insert(names.end(), extra.begin(), extra.end());
-        for (const std::string& name : names) {
-            if (std::find(missing.begin(), missing.end(), name) != missing.end()) continue;
-            ASSERT_TRUE(CopyFileA(probe.c_str(), Game().File("System\\" + name).c_str(), FALSE)) << name;
-        }
+        ASSERT_TRUE(probe::PlaceProbeModules(Game().Path(), SystemSidePath(HOST_PROBE_DLL), missing, extra));
     }
 
     // Runs Varn.exe in the game directory; its exit code, or -1 when it did
@@ -274,10 +230,11 @@ protected:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        MessageBoxWatcher watcher;
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Game().Path(), &startup,
                             &process))
             return -2;
+        // Any box Varn shows is recorded and closed, so that no run hangs on one.
+        testsupport::MessageBoxWatcher watcher(nullptr, process.dwProcessId);
         DWORD code = static_cast<DWORD>(-1);
         if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &code);
@@ -285,7 +242,7 @@ protected:
             TerminateProcess(process.hProcess, 99);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        m_boxes = watcher.Seen();
+        for (const auto& box : watcher.Boxes()) m_boxes.push_back(box.caption + ": " + box.text);
         return static_cast<int>(code);
     }
 
@@ -320,7 +277,7 @@ std::string SourceFile(const char* name) {
     return ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/" + name));
 }
 
-TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
+TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModulesAndASecondChangesNothing) {
     EXPECT_EQ(RunVarn(), 1);
     EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
     EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
@@ -328,6 +285,40 @@ TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModules) {
     EXPECT_TRUE(Exists("Missions"));
     EXPECT_TRUE(Journal().empty());
     EXPECT_TRUE(m_boxes.empty());
+    // A second start finds every key and changes neither file.
+    EXPECT_EQ(RunVarn(), 1);
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
+    EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
+}
+
+// An intro movie plays before the first module loads. The movie lasts half a
+// minute unless stopped: while its window is up, the journal is read, and only
+// then is the movie stopped with Escape, so the reading falls inside the movie.
+TEST_F(VarnRun, IntroMoviePlaysBeforeTheBaseModulesLoad) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("intro.avi", mediatest::UncompressedAvi(64, 48, 30, 1)));
+    ASSERT_TRUE(Game().Write("Movies.ini", "[Movie001]\nName=intro.avi\n"));
+    ASSERT_TRUE(Game().Write("startup.ini", "[Startup]\nIntroMovieList=Movies.ini\n"));
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    std::atomic<bool> ended{false};
+    std::string journalDuringMovie = "(not read)";
+    std::thread watch([&] {
+        HWND drain = nullptr;
+        while (!ended && !(drain && FindWindowA(nullptr, "ActiveMovie Window"))) {
+            drain = FindWindowA("Brightvane Movie Player", nullptr);
+            Sleep(10);
+        }
+        if (ended) return;
+        std::string journal = ReadWholeFile(Game().File("ProbeJournal.txt"));
+        if (IsWindow(drain)) journalDuringMovie = journal;
+        PostMessageA(drain, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(RunVarn(), 1);
+    ended = true;
+    watch.join();
+    EXPECT_EQ("", journalDuringMovie);
+    EXPECT_EQ(Journal(), kQuitAtFirstMenu);
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
 }
 
 TEST_F(VarnRun, Scenarios) {
@@ -363,6 +354,7 @@ TEST_F(VarnRun, ActivationReachesTheInputModuleAfterStartUp) {
     Journal();
     EXPECT_NE(std::find(m_activation.begin(), m_activation.end(), "~INP inpSetActive(1)"), m_activation.end())
         << Show(m_activation);
+    EXPECT_TRUE(Exists("NetCache"));  // the file manager's cache directory, made when it is set
 }
 
 // [Debug] LogFile: read with the window settings, never written back; the host

@@ -10,11 +10,16 @@
 //             Version=0             results of successive mnuSetVersion calls (then 0)
 //             CloseOnRun=2          posts WM_CLOSE to the main window in that mnuRun
 //             Window=1              journals the main window's placement in the first mnuRun
+//             Timing=1              journals the time since process start in the first mnuRun
 //   [FLT]     Run=0                 results of successive fltRun calls (then 0)
 //             Version=0             results of successive fltSetVersion calls (then 0)
 //             Hold=GFX              in fltRun, the object manager takes that id and
 //                                   keeps it until the next mnuRun
 //   [MSN]     NextScreen=Debrief    what msnGetNextScreen writes (absent: writes nothing)
+//
+// Another id (NET, TXT, ...) joins the set with a class that journals its
+// operations in probe_module.cpp, a row of kObjects and its file in kRoles;
+// its script reads its own [ID] section with ScriptedResult and Setting.
 //
 // The journal is ProbeJournal.txt in the working directory. Lines of calls
 // whose moment depends on window activation (INP, DSP, GFX set-active, NET

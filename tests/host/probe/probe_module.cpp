@@ -174,11 +174,22 @@ void JournalWindow() {
     Journal(line);
 }
 
+// Milliseconds from the creation of this process until now.
+long long SinceProcessStart() {
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) { return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return (ticks(now) - ticks(created)) / 10000;
+}
+
 class Menu final : public IMenuSystem {
     int mnuRun(const char* menuDirectory, const char* initFile, const char* nextScreen) override {
         int call = NextCallIndex("MNU", "mnuRun");
         std::string arguments = Join(Text(menuDirectory), Text(initFile), Text(nextScreen));
         WithHolder([](IProbeHolder* holder) { holder->ReleaseHeld(); });
+        if (call == 0 && Setting("MNU", "Timing") == "1")
+            Journal("MNU first run after " + Number(SinceProcessStart()) + " ms");
         if (call == 0 && Setting("MNU", "Window") == "1") JournalWindow();
         if (ScriptedResult("MNU", "CloseOnRun", 0, 0) == call + 1) {
             PostMessageA(static_cast<HWND>(ShellGetWindowHandle()), WM_CLOSE, 0, 0);
