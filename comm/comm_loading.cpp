@@ -12,12 +12,12 @@
 namespace {
 
 const char* const kFlagNames[kFlagCount] = {
-    "AIR",       "GROUND",       "MISSILE",    "DETECTED",       "IDENTIFIED",   "AWAKE",
-    "ASLEEP",    "LEAD",         "FORMATION",  "NETOBJECT",      "REMOTEOBJECT", "TARGETABLE",
-    "PLAYERLAUNCHED", "PLAYERTARGET", "PLAYEROBJECT", "NOT_RENDERED", "WEAPON_IN_FLIGHT"};
+    "AIR",    "GROUND",     "MISSILE",      "DETECTED",       "IDENTIFIED",   "AWAKE",        "ASLEEP",
+    "LEAD",   "FORMATION",  "NETOBJECT",    "REMOTEOBJECT",   "TARGETABLE",   "PLAYERLAUNCHED",
+    "PLAYERTARGET", "PLAYEROBJECT", "NOT_RENDERED", "WEAPON_IN_FLIGHT"};
 
 const float kLineHeightPerPixel = 0.0020833334f;  // 1/480: the text size is in pixels of a 480-line screen
-const float kWideSurfaceScale = 0.333333f;
+const float kWideSurfaceScale = 0.333333f;  // the middle third (a float a little below 1/3)
 
 // Moves the list's position to the index-th node, as the list itself would;
 // the element there, or null (and no position) for an index out of range.

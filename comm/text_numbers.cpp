@@ -33,6 +33,13 @@ int32_t ClampByte(int32_t value) { return value < 0 ? 0 : (value > 255 ? 255 : v
 // 0..1; anything not above 0 (NaN included) gives 0.
 float ClampUnit(float value) { return !(value > 0.0f) ? 0.0f : (value >= 1.0f ? 1.0f : value); }
 
+// Up to max comma-separated values clamped to 0..1; the number of fields.
+int ReadUnitFields(IniFile& ini, const char* section, const char* key, float* out, int max) {
+    Fields fields(ini, section, key, max);
+    for (int i = 0; i < fields.count; ++i) out[i] = ClampUnit(ParseFloat(fields.at[i]));
+    return fields.count;
+}
+
 template <class Number, class Triple>
 void ReadTriple(IniFile& ini, const char* section, const char* key, Triple* out, Number (*parse)(const char*)) {
     Fields fields(ini, section, key, 3);
@@ -158,20 +165,16 @@ bool ReadNumberList(IniFile& ini, const char* section, const char* key, int coun
 }
 
 bool ReadColorRGBA(IniFile& ini, const char* section, const char* key, ColorRGBA* out) {
-    Fields fields(ini, section, key, 4);
-    if (fields.count < 3) return false;
-    out->red = ClampUnit(ParseFloat(fields.at[0]));
-    out->green = ClampUnit(ParseFloat(fields.at[1]));
-    out->blue = ClampUnit(ParseFloat(fields.at[2]));
-    out->alpha = fields.count == 4 ? ClampUnit(ParseFloat(fields.at[3])) : 1.0f;
+    float unit[4];
+    const int count = ReadUnitFields(ini, section, key, unit, 4);
+    if (count < 3) return false;
+    *out = ColorRGBA{unit[0], unit[1], unit[2], count == 4 ? unit[3] : 1.0f};
     return true;
 }
 
 bool ReadEffectColor(IniFile& ini, const char* section, const char* key, EffectColor* out) {
-    Fields fields(ini, section, key, 3);
-    if (fields.count < 3) return false;
-    out->red = ClampUnit(ParseFloat(fields.at[0]));
-    out->green = ClampUnit(ParseFloat(fields.at[1]));
-    out->blue = ClampUnit(ParseFloat(fields.at[2]));
+    float unit[3];
+    if (ReadUnitFields(ini, section, key, unit, 3) < 3) return false;
+    *out = EffectColor{unit[0], unit[1], unit[2]};
     return true;
 }

@@ -1,9 +1,9 @@
 // Times of day and calendar dates: read, normalised and written.
 //
 // The normalisations carry whole minutes, hours, days, months and years from
-// one field into the next. They work in 64-bit arithmetic and in whole steps
-// (a division for the time, a year at a time for large day counts), so that
-// no value of a file can overflow a field or keep the reader busy for long.
+// one field into the next. They work in 64-bit arithmetic and in one step
+// (divisions, and day counts on the calendar), so that no value of a file can
+// overflow a field or keep the reader busy.
 #include "comm/text_values.h"
 
 #include "comm/value_text.h"
@@ -33,22 +33,28 @@ int MonthLength(int64_t year, int64_t month) {
     return month == 2 && IsLeapYear(year) ? 29 : kLengths[month - 1];
 }
 
-// The date as 64-bit fields while it is normalised.
-struct WideDate {
-    int64_t year;
-    int64_t month;
-    int64_t day;
+// Days from 1 January of year 1 to 1 January of the given year (negative
+// before it): years of 0 and below have 365 days, leap years follow IsLeapYear.
+int64_t DaysBeforeYear(int64_t year) {
+    if (year <= 1) return 365 * (year - 1);
+    if (year <= 1582) return 365 * (year - 1) + (year - 1) / 4;
+    auto gregorianLeaps = [](int64_t last) { return last / 4 - last / 100 + last / 400; };
+    return DaysBeforeYear(1582) + 365 * (year - 1582) + gregorianLeaps(year - 1) - gregorianLeaps(1581);
+}
 
-    void NormalizeMonth() {
-        year += FloorDiv(month - 1, 12);
-        month = FloorMod(month - 1, 12) + 1;
-    }
-    // Days of the twelve months from this month on (those before it when backwards).
-    int64_t YearLength(bool backwards) const {
-        int64_t februaryYear = backwards ? (month > 2 ? year : year - 1) : (month > 2 ? year + 1 : year);
-        return IsLeapYear(februaryYear) ? 366 : 365;
-    }
-};
+// The year that holds the given day (counted as DaysBeforeYear counts).
+int64_t YearOfDay(int64_t days) {
+    int64_t year;
+    if (days < 0)
+        year = 1 + FloorDiv(days, 365);
+    else if (days < DaysBeforeYear(1582))
+        year = 1 + days * 4 / 1461;
+    else
+        year = 1582 + (days - DaysBeforeYear(1582)) * 400 / 146097;
+    while (DaysBeforeYear(year) > days) --year;
+    while (DaysBeforeYear(year + 1) <= days) ++year;
+    return year;
+}
 
 }  // namespace
 
@@ -69,31 +75,21 @@ void NormalizeTimeOfDay(TimeOfDay* time) {
 }
 
 void NormalizeCalendarDate(CalendarDate* date) {
-    WideDate wide{date->year, date->month, date->day};
-    wide.NormalizeMonth();
-    // Whole years first, then month by month.
-    while (wide.day < 1 && wide.day + 366 < 1) {
-        wide.day += wide.YearLength(true);
-        wide.year -= 1;
-    }
-    while (wide.day > 366) {
-        wide.day -= wide.YearLength(false);
-        wide.year += 1;
-    }
-    while (wide.day < 1) {
-        wide.month -= 1;
-        wide.NormalizeMonth();
-        wide.day += MonthLength(wide.year, wide.month);
-    }
-    while (wide.day > MonthLength(wide.year, wide.month)) {
-        wide.day -= MonthLength(wide.year, wide.month);
-        wide.month += 1;
-        wide.NormalizeMonth();
-    }
+    // Months carry into years; then the day, counted from the first of that
+    // month, is placed on the calendar. This is the month-by-month walk of
+    // the day into range, done in one step.
+    const int64_t year = date->year + FloorDiv(static_cast<int64_t>(date->month) - 1, 12);
+    const int64_t month = FloorMod(static_cast<int64_t>(date->month) - 1, 12) + 1;
+    int64_t day = DaysBeforeYear(year) + date->day - 1;
+    for (int m = 1; m < month; ++m) day += MonthLength(year, m);
+    const int64_t newYear = YearOfDay(day);
+    day -= DaysBeforeYear(newYear);
+    int newMonth = 1;
+    while (day >= MonthLength(newYear, newMonth)) day -= MonthLength(newYear, newMonth++);
     // Only a year beyond the 32-bit range can remain out of range; it stops at the end.
-    date->year = Saturate(wide.year);
-    date->month = static_cast<int32_t>(wide.month);
-    date->day = static_cast<int32_t>(wide.day);
+    date->year = Saturate(newYear);
+    date->month = newMonth;
+    date->day = static_cast<int32_t>(day + 1);
 }
 
 void ReadTimeOfDay(IniFile& ini, const char* section, const char* key, TimeOfDay* out) {

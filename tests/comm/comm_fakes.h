@@ -39,10 +39,7 @@ class FakeGraphics final : public IGraphicsEngine, public IDisplay {
 public:
     explicit FakeGraphics(Journal& journal) : m_journal(journal) {}
     void gfxSetActive(int active) override { m_journal.Add("GFX SetActive %d", active); }
-    IDisplay* gfxGetDisplay() override {
-        m_journal.Add("GFX GetDisplay");
-        return this;
-    }
+    IDisplay* gfxGetDisplay() override { m_journal.Add("GFX GetDisplay"); return this; }
     int gfxLoadImage(const char* name, int a, int b, int c) override {
         m_journal.Add("GFX LoadImage %s %d %d %d", name, a, b, c);
         return 7;
@@ -76,9 +73,7 @@ private:
 class FakeObject final : public IGameObject, public IComponent {
 public:
     FakeObject(Journal& journal, int id) : m_journal(journal), m_id(id) {}
-    void GetComponent(int id, IComponent** component) override {
-        if (id == kOrderComponent) *component = this;
-    }
+    void GetComponent(int id, IComponent** component) override { if (id == kOrderComponent) *component = this; }
     int IsActive() override { return active; }
     int GetFlags() override { return flags; }
     int HandleMessage(int code, int value1, int value2) override {
@@ -200,34 +195,6 @@ public:
 
 private:
     Journal& m_journal;
-};
-
-// The application object: only what the service access layer reads at attach.
-class FakeApplication final : public IApplication {
-public:
-    int32_t appPumpMessages() override { return 1; }
-    void appRequestQuit() override {}
-    int32_t appIsActive() override { return 1; }
-    void appSetActive(int32_t) override {}
-    const char* appGetBaseDirectory() override { return ""; }
-    void appSetWindowed(int32_t) override {}
-    int32_t appIsWindowed() override { return 1; }
-    void appSetForeground(int32_t) override {}
-    void appSetWindowPos(int32_t, int32_t, int32_t, int32_t) override {}
-    void appGetWindowRect(VarnRect*) override {}
-    void appMinimize() override {}
-    void appRestoreWindow() override {}
-    void appShowCursor(int32_t) override {}
-    void appSetPendingText(const char*) override {}
-    int32_t appHasPendingText() override { return 0; }
-    void* appGetWindowHandle() override { return nullptr; }
-    void* appGetInstanceHandle() override { return nullptr; }
-    const VarnGuid* appGetApplicationGuid() override { return &guid; }
-    void appReserved1() override {}
-    void appReserved2() override {}
-    void appAddMessageCallback(uint32_t, MessageCallback) override {}
-    void appRemoveMessageCallback(uint32_t, MessageCallback) override {}
-    VarnGuid guid = {1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
 };
 
 }  // namespace commtest

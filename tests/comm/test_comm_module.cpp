@@ -11,6 +11,7 @@
 #include "core/random_table.h"
 #include "files/file_manager.h"
 #include "shell/shell.h"
+#include "tests/support/fake_application.h"
 #include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +113,6 @@ protected:
     commtest::FakeTexts txt{journal};
     commtest::FakeControls ctl{journal};
 
-private:
     testsupport::WorkingDirGuard m_cwd;
     testsupport::ScratchDir m_dir;
     DebugSystem m_debug;
@@ -122,7 +122,7 @@ private:
     FileManager m_files;
     RandomTable m_random;
     Clock m_clock;
-    commtest::FakeApplication m_app;
+    testsupport::FakeApplication m_app;
     void* m_com = nullptr;
 };
 
@@ -154,6 +154,11 @@ TEST_F(CommModule, LoadsTheDefinitionAndDrawsTheBox) {
               Drawn());
     com()->comToggle();
     EXPECT_FALSE(IsOpen());
+    // A title the text file lacks is drawn empty.
+    txt.texts.erase("TITLE");
+    com()->comInit("comm.ini");
+    Open();
+    EXPECT_EQ("GFX DrawText  0.375 0.275 0 0", Drawn().at(4));
 }
 
 TEST_F(CommModule, NumberKeysSendOrdersToTheComputerFlownMembers) {
@@ -267,7 +272,12 @@ TEST_F(CommModule, UnloadingWithoutDeinitWithdrawsTheKeys) {
     ASSERT_NE(nullptr, Load("[Menu001]\nItem[001].Text=ATTACK\n"));
     EXPECT_EQ(10u, ctl.callbacks.size());
     journal.lines.clear();
-    Unload();
+    // "COM" belongs to the module: while it is held the unload waits for its release.
+    EXPECT_EQ(0, m_dll.dllFreeLibrary(COMM_MODULE_FILE));
+    EXPECT_EQ(1, m_registry.IsDelayed("COM"));
+    EXPECT_EQ(10u, ctl.callbacks.size());
+    m_registry.ReleaseInterface("COM", &m_com);  // the delayed unload runs ExitDLL
+    EXPECT_EQ(0, m_dll.LibraryCount());
     EXPECT_EQ(0u, ctl.callbacks.size());
     Lines keys = journal.With("CTL");
     ASSERT_EQ(10u, keys.size());

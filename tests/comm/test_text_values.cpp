@@ -26,66 +26,46 @@ std::string Text(const char* format, ...) {
     return text;
 }
 
-// Each reader's result for the key "V", as text.
+// Each reader's result for the key "V", as text (a false or true result as 0 or 1).
 using Reader = std::function<std::string(IniFile&)>;
+const float kPi = 3.14159265358979323846f;
 
-const Reader kIntPair = [](IniFile& ini) {
-    IntPair v;
-    ReadIntPair(ini, "S", "V", &v);
-    return Text("%d %d", v.a, v.b);
-};
+const Reader kIntPair = [](IniFile& ini) { IntPair v; ReadIntPair(ini, "S", "V", &v); return Text("%d %d", v.a, v.b); };
 const Reader kIntQuad = [](IniFile& ini) {
     IntQuad v;
     ReadIntQuad(ini, "S", "V", &v);
     return Text("%d %d %d %d", v.a, v.b, v.c, v.d);
 };
-const Reader kRgb = [](IniFile& ini) {
-    RgbTriple v;
-    ReadRgbTriple(ini, "S", "V", &v);
-    return Text("r%d g%d b%d", v.red, v.green, v.blue);
-};
-const Reader kFloatTriple = [](IniFile& ini) {
-    FloatTriple v;
-    ReadFloatTriple(ini, "S", "V", &v);
-    return Text("%g %g %g", v.x, v.y, v.z);
-};
-const Reader kDoublePair = [](IniFile& ini) {
-    DoublePair v;
-    ReadDoublePair(ini, "S", "V", &v);
-    return Text("%.17g %.17g", v.x, v.y);
-};
+const Reader kRgb = [](IniFile& ini) { RgbTriple v; ReadRgbTriple(ini, "S", "V", &v); return Text("r%d g%d b%d", v.red, v.green, v.blue); };
+const Reader kFloatTriple = [](IniFile& ini) { FloatTriple v; ReadFloatTriple(ini, "S", "V", &v); return Text("%g %g %g", v.x, v.y, v.z); };
+const Reader kDoublePair = [](IniFile& ini) { DoublePair v; ReadDoublePair(ini, "S", "V", &v); return Text("%.17g %.17g", v.x, v.y); };
 const Reader kAngles = [](IniFile& ini) {
     AngleTriple v;
     ReadAngleTriple(ini, "S", "V", &v);
-    bool exact = v.component1 == 0.0f && v.component2 == static_cast<float>(3.14159265358979323846 / 2) &&
-                 v.component3 == static_cast<float>(3.14159265358979323846 / 4);
+    const bool exact = v.component2 == kPi / 2 && v.component3 == kPi / 4;
     return Text("%g %g %g%s", v.component1, v.component2, v.component3, exact ? " exact" : "");
 };
 const Reader kList3 = [](IniFile& ini) {
     float v[3] = {9, 9, 9};
-    bool found = ReadNumberList(ini, "S", "V", 3, v);
-    return Text("%g %g %g %s", v[0], v[1], v[2], found ? "true" : "false");
+    int found = ReadNumberList(ini, "S", "V", 3, v);
+    return Text("%g %g %g %d", v[0], v[1], v[2], found);
 };
 const Reader kColor = [](IniFile& ini) {
     ColorRGBA v = {9, 9, 9, 9};
-    bool read = ReadColorRGBA(ini, "S", "V", &v);
-    return Text("%g %g %g %g %s", v.red, v.green, v.blue, v.alpha, read ? "true" : "false");
+    int read = ReadColorRGBA(ini, "S", "V", &v);
+    return Text("%g %g %g %g %d", v.red, v.green, v.blue, v.alpha, read);
 };
 const Reader kEffect = [](IniFile& ini) {
     EffectColor v = {9, 9, 9};
-    bool read = ReadEffectColor(ini, "S", "V", &v);
-    return Text("%g %g %g %s", v.red, v.green, v.blue, read ? "true" : "false");
+    int read = ReadEffectColor(ini, "S", "V", &v);
+    return Text("%g %g %g %d", v.red, v.green, v.blue, read);
 };
 const Reader kTime = [](IniFile& ini) {
     TimeOfDay v;
     ReadTimeOfDay(ini, "S", "V", &v);
     return Text("%02d:%02d:%02d %+d", v.hours, v.minutes, v.seconds, v.dayCarry);
 };
-const Reader kDate = [](IniFile& ini) {
-    CalendarDate v;
-    ReadCalendarDate(ini, "S", "V", &v);
-    return Text("%d-%02d-%02d", v.year, v.month, v.day);
-};
+const Reader kDate = [](IniFile& ini) { CalendarDate v; ReadCalendarDate(ini, "S", "V", &v); return Text("%d-%02d-%02d", v.year, v.month, v.day); };
 const Reader kTextUpper = [](IniFile& ini) {
     char* text = ReadText(ini, "S", "V", 1);
     std::string out = text ? text : "(absent)";
@@ -112,14 +92,14 @@ const ReadCase kReadCases[] = {
     {"1.5", &kFloatTriple, "0 0 0"},
     {"0.1,1e300", &kDoublePair, "0.10000000000000001 1.0000000000000001e+300"},
     {"90,0,45", &kAngles, "0 1.5708 0.785398 exact"},
-    {"1,2", &kList3, "1 2 0 false"},
-    {"1,2,3,4", &kList3, "1 2 3 true"},
-    {"1,0.5,0", &kColor, "1 0.5 0 1 true"},
-    {"2,-1,0.5,3", &kColor, "1 0 0.5 1 true"},
-    {"0.5,0.5", &kColor, "9 9 9 9 false"},
-    {"nan,0.25,1", &kColor, "0 0.25 1 1 true"},
-    {"-1,0.5,7", &kEffect, "0 0.5 1 true"},
-    {"1,1", &kEffect, "9 9 9 false"},
+    {"1,2", &kList3, "1 2 0 0"},
+    {"1,2,3,4", &kList3, "1 2 3 1"},
+    {"1,0.5,0", &kColor, "1 0.5 0 1 1"},
+    {"2,-1,0.5,3", &kColor, "1 0 0.5 1 1"},
+    {"0.5,0.5", &kColor, "9 9 9 9 0"},
+    {"nan,0.25,1", &kColor, "0 0.25 1 1 1"},
+    {"-1,0.5,7", &kEffect, "0 0.5 1 1"},
+    {"1,1", &kEffect, "9 9 9 0"},
     {"25:61:70", &kTime, "02:02:10 +1"},
     {"-1:00", &kTime, "23:00:00 -1"},
     {"12", &kTime, "00:00:00 +0"},

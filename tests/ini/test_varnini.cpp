@@ -104,6 +104,38 @@ TEST_F(VarniniTest, DefaultsWritesTheWholeTableAndKeepsValues) {
     EXPECT_EQ(Contents("First.ini"), Native(expected));
 }
 
+TEST_F(VarniniTest, CompoundTypesReadAndWriteAsTheGameDoes) {
+    ASSERT_TRUE(m_dir.Write("c.ini", "[S]\nP=10, 20\nC=300,-5,128\nA=90,0,45\nT=25:61:70\nD=2/29/1900\nL=1,2\n"
+                                     "K=2,-1,0.5,3\n[Font]\nTextFontName=Arial\nTextSize=12\nTextBold=1\n"
+                                     "[Tab]\nXNumData=2\nXDeltaX=0.5\nXData=1,2\n"));
+    const std::string file = File("c.ini");
+    const std::pair<const char*, const char*> gets[] = {
+        {"S P --type pair", "10,20\n"},
+        {"S C --type rgb", "255,0,128\n"},
+        {"S A --type angles", "90.000003,0.000000,45.000001\n"},
+        {"S T --type time", "02:02:10\n"},
+        {"S D --type date", "03/01/1900\n"},
+        {"S L --type list:3", "1\n2\n0\nfalse\n"},
+        {"S K --type color", "1\n0\n0.5\n1\ntrue\n"},
+        {"Font --type font", "Arial\n12\n0x2\n0\n0\n0\n0\ntrue\n"},
+        {"Tab --type table:X", "2\n0.5\n2\n0\n1\n2\ntrue\n"},
+    };
+    for (const auto& get : gets) {
+        ToolResult result = Run("get " + file + " " + get.first);
+        EXPECT_EQ(result.code, 0) << get.first << result.err;
+        EXPECT_EQ(Native(get.second), result.out) << get.first;
+    }
+    EXPECT_EQ(Run("set " + file + " New Rgb 300,-5,128 --type rgb").code, 0);
+    EXPECT_EQ(Run("set " + file + " New Date 13/1/2007 --type date").code, 0);
+    EXPECT_EQ(Run("get " + file + " New Date --type date").out, Native("01/01/2008\n"));
+    EXPECT_NE(Contents("c.ini").find(Native("[New]\nRgb=255,0,128\nDate=01/01/2008\n")), std::string::npos);
+    for (const char* bad : {"set F S K 10 --type pair", "set F S K 1,2 --type color", "get F S K --type list:0",
+                            "get F S K --type table", "get F S K --type font", "get F S K --type pair --default 1"}) {
+        ToolResult result = Run(std::string(bad).replace(4, 1, file));
+        EXPECT_EQ(result.code, 2) << bad;
+    }
+}
+
 TEST_F(VarniniTest, BadUsageIsExplained) {
     ToolResult help = Run("--help");
     EXPECT_EQ(help.code, 0);

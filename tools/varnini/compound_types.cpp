@@ -53,48 +53,38 @@ std::string Written(IniFile& scratch, const char* key) {
     return std::string(text) + "\n";
 }
 
-// Reads the key of ini with the type's reader and stores it with its writer
-// into target (section "V" when target is a scratch document).
-bool ReadAndWrite(IniFile& ini, const char* section, const char* key, const std::string& type, IniFile& target,
-                  const char* targetSection, const char* targetKey) {
-    if (type == "pair") {
-        IntPair v;
-        ReadIntPair(ini, section, key, &v);
-        return WriteIntPair(target, targetSection, targetKey, v);
+template <class T>
+using ReadFunction = void (*)(IniFile&, const char*, const char*, T*);
+template <class T>
+using WriteFunction = bool (*)(IniFile&, const char*, const char*, const T&);
+
+// A key of one document and section, and where its value goes.
+struct Transfer {
+    IniFile& ini;
+    const char* section;
+    const char* key;
+    IniFile& target;
+    const char* targetSection;
+    const char* targetKey;
+
+    template <class T>
+    bool Through(ReadFunction<T> read, WriteFunction<T> write) const {
+        T value{};
+        read(ini, section, key, &value);
+        return write(target, targetSection, targetKey, value);
     }
-    if (type == "quad") {
-        IntQuad v;
-        ReadIntQuad(ini, section, key, &v);
-        return WriteIntQuad(target, targetSection, targetKey, v);
-    }
-    if (type == "rgb") {
-        RgbTriple v;
-        ReadRgbTriple(ini, section, key, &v);
-        return WriteRgbTriple(target, targetSection, targetKey, v);
-    }
-    if (type == "fpair") {
-        FloatPair v;
-        ReadFloatPair(ini, section, key, &v);
-        return WriteFloatPair(target, targetSection, targetKey, v);
-    }
-    if (type == "ftriple") {
-        FloatTriple v;
-        ReadFloatTriple(ini, section, key, &v);
-        return WriteFloatTriple(target, targetSection, targetKey, v);
-    }
-    if (type == "angles") {
-        AngleTriple v;
-        ReadAngleTriple(ini, section, key, &v);
-        return WriteAngleTriple(target, targetSection, targetKey, v);
-    }
-    if (type == "time") {
-        TimeOfDay v;
-        ReadTimeOfDay(ini, section, key, &v);
-        return WriteTimeOfDay(target, targetSection, targetKey, v);
-    }
-    CalendarDate v;
-    ReadCalendarDate(ini, section, key, &v);
-    return WriteCalendarDate(target, targetSection, targetKey, v);
+};
+
+// Reads the key with the type's reader and stores it with its writer.
+bool ReadAndWrite(const Transfer& t, const std::string& type) {
+    if (type == "pair") return t.Through<IntPair>(ReadIntPair, WriteIntPair);
+    if (type == "quad") return t.Through<IntQuad>(ReadIntQuad, WriteIntQuad);
+    if (type == "rgb") return t.Through<RgbTriple>(ReadRgbTriple, WriteRgbTriple);
+    if (type == "fpair") return t.Through<FloatPair>(ReadFloatPair, WriteFloatPair);
+    if (type == "ftriple") return t.Through<FloatTriple>(ReadFloatTriple, WriteFloatTriple);
+    if (type == "angles") return t.Through<AngleTriple>(ReadAngleTriple, WriteAngleTriple);
+    if (type == "time") return t.Through<TimeOfDay>(ReadTimeOfDay, WriteTimeOfDay);
+    return t.Through<CalendarDate>(ReadCalendarDate, WriteCalendarDate);
 }
 
 std::string FormatFont(IniFile& ini, const char* section) {
@@ -169,7 +159,7 @@ std::string FormatCompound(IniFile& ini, const char* section, const char* key, c
     }
     // The writer's own format, through a scratch document.
     IniFile scratch("", 0, 1, 4096);
-    ReadAndWrite(ini, section, key, type.name, scratch, "V", "Value");
+    ReadAndWrite(Transfer{ini, section, key, scratch, "V", "Value"}, type.name);
     return Written(scratch, "Value");
 }
 
@@ -185,5 +175,5 @@ bool StoreCompound(IniFile& ini, const char* section, const char* key, const Com
     }
     IniFile scratch("", 0, 1, static_cast<int>(value.size()) + 4096);
     if (!scratch.SetString("V", "Value", value.c_str())) return false;
-    return ReadAndWrite(scratch, "V", "Value", type.name, ini, section, key);
+    return ReadAndWrite(Transfer{scratch, "V", "Value", ini, section, key}, type.name);
 }
