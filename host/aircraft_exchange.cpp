@@ -3,13 +3,13 @@
 
 #include "files/paths.h"
 #include "files/strings.h"
+#include "host/held_interface.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "shell/shell_app.h"
 #include "varn/fmg.h"
 #include "varn/net.h"
 #include "varn/obj.h"
-#include "varn/registry.h"
 
 #include <cstring>
 
@@ -22,10 +22,6 @@ const uint32_t kReadyPollMs = 100;
 class ExchangeServices {
 public:
     ExchangeServices() {
-        m_registry = ShellGetRegistry();
-        if (!m_registry) return;
-        m_registry->GetInterface(VARN_ID_NET, &m_net);
-        m_registry->GetInterface(VARN_ID_OBJ, &m_obj);
         if (IObjectManager* objects = Objects()) {
             const char* const names[3] = {kAircraftTypeName, kMissileTypeName, kBulletTypeName};
             for (int i = 0; i < 3; ++i) objects->objGetTypeList(objects->objGetTypeId(names[i]), &m_lists[i]);
@@ -37,24 +33,16 @@ public:
             CombinePath(cache, kAircraftListFileName, m_listFile, sizeof m_listFile);
         }
     }
-    ~ExchangeServices() {
-        if (!m_registry) return;
-        m_registry->ReleaseInterface(VARN_ID_OBJ, &m_obj);
-        m_registry->ReleaseInterface(VARN_ID_NET, &m_net);
-    }
-    ExchangeServices(const ExchangeServices&) = delete;
-    ExchangeServices& operator=(const ExchangeServices&) = delete;
 
-    INetworkLayer* Network() { return static_cast<INetworkLayer*>(m_net); }
-    IObjectManager* Objects() { return static_cast<IObjectManager*>(m_obj); }
+    INetworkLayer* Network() { return m_network.get(); }
+    IObjectManager* Objects() { return m_objects.get(); }
     IFileManager* Files() { return ShellGetFileManager(); }
     ITypeList* List(int which) { return m_lists[which]; }  // 0 aircraft, 1 missiles, 2 bullets
     const char* ListFile() const { return m_listFile; }
 
 private:
-    IInterfaceManager* m_registry = nullptr;
-    void* m_net = nullptr;
-    void* m_obj = nullptr;
+    HeldInterface<INetworkLayer> m_network{VARN_ID_NET};
+    HeldInterface<IObjectManager> m_objects{VARN_ID_OBJ};
     ITypeList* m_lists[3] = {nullptr, nullptr, nullptr};
     char m_listFile[kPathSize] = "";
 };

@@ -2,19 +2,12 @@
 // involved, so it shows even while nothing pumps the window).
 #include "host/connect_screen.h"
 
-#include "shell/shell.h"
-#include "varn/registry.h"
-#include "varn/sdk.h"
-#include "varn/txt.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-ConnectScreen::ConnectScreen(void* window) : m_window(window), m_font(nullptr), m_text(nullptr) {
-    IInterfaceManager* registry = ShellGetRegistry();
-    void* text = nullptr;
-    if (registry && registry->GetInterface(VARN_ID_TXT, &text)) m_text = static_cast<ITextManager*>(text);
+ConnectScreen::ConnectScreen(void* window) : m_window(window), m_font(nullptr) {
     if (m_text) m_text->txtLoadTextFile(kTextFile);
     m_font = CreateFontA(20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
@@ -22,11 +15,7 @@ ConnectScreen::ConnectScreen(void* window) : m_window(window), m_font(nullptr), 
 
 ConnectScreen::~ConnectScreen() {
     if (m_font) DeleteObject(static_cast<HFONT>(m_font));
-    if (m_text) {
-        m_text->txtUnloadTextFile(kTextFile);
-        void* holder = m_text;
-        ShellGetRegistry()->ReleaseInterface(VARN_ID_TXT, &holder);
-    }
+    if (m_text) m_text->txtUnloadTextFile(kTextFile);
 }
 
 const char* ConnectScreen::LookUp(const char* key) {

@@ -2,7 +2,8 @@
 // main window with GDI while the launch hosts or joins a session.
 #pragma once
 
-class ITextManager;
+#include "host/held_interface.h"
+#include "varn/txt.h"
 
 class ConnectScreen {
 public:
@@ -28,5 +29,5 @@ public:
 private:
     void* m_window;
     void* m_font;
-    ITextManager* m_text;
+    HeldInterface<ITextManager> m_text{VARN_ID_TXT};
 };

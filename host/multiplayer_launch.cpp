@@ -5,12 +5,12 @@
 
 #include "files/command_line.h"
 #include "host/connect_screen.h"
+#include "host/held_interface.h"
 #include "host/launch_request.h"
 #include "host/session_launch.h"
 #include "ini/ini_file.h"
 #include "shell/shell.h"
 #include "varn/opt.h"
-#include "varn/registry.h"
 
 #include <windows.h>
 
@@ -31,11 +31,9 @@ void ShowJoinFailure(ConnectScreen& screen) {
 }  // namespace
 
 int RunLobbyLaunch(const char* commandLine, IniFile* startupDocument, char* nextScreen) {
-    IInterfaceManager* registry = ShellGetRegistry();
-    void* optionsService = nullptr;
+    HeldInterface<IOptionsFile> optionsService(VARN_ID_OPT);
     IniFile* options = nullptr;
-    if (registry && registry->GetInterface(VARN_ID_OPT, &optionsService))
-        static_cast<IOptionsFile*>(optionsService)->optGetIniFile(&options);
+    if (optionsService) optionsService->optGetIniFile(&options);
 
     CommandLine tokens;
     tokens.FromStringWithSeparators(commandLine ? commandLine : "", "-");
@@ -64,10 +62,6 @@ int RunLobbyLaunch(const char* commandLine, IniFile* startupDocument, char* next
         if (!result) ShowJoinFailure(screen);
     }
 
-    if (optionsService) {
-        IOptionsFile* service = static_cast<IOptionsFile*>(optionsService);
-        if (options) service->optSaveAndRelease(&options);
-        registry->ReleaseInterface(VARN_ID_OPT, &optionsService);
-    }
+    if (options) optionsService->optSaveAndRelease(&options);
     return result;
 }

@@ -1,9 +1,7 @@
 // Server query answers, read from the network layer's session information.
 #include "host/query_reporting.h"
 
-#include "files/strings.h"
-#include "shell/shell.h"
-#include "varn/registry.h"
+#include "host/held_interface.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -29,12 +27,8 @@ void AssembleIdentity() {
 // The session as the network layer reports it; false before the player is in one.
 bool ReadSession(SessionDescription* session) {
     memset(session, 0, sizeof *session);
-    IInterfaceManager* registry = ShellGetRegistry();
-    void* object = nullptr;
-    if (!registry || !registry->GetInterface(VARN_ID_NET, &object)) return false;
-    const int inSession = static_cast<INetworkLayer*>(object)->netGetSessionInfo(session);
-    registry->ReleaseInterface(VARN_ID_NET, &object);
-    return inSession != 0;
+    HeldInterface<INetworkLayer> network(VARN_ID_NET);
+    return network && network->netGetSessionInfo(session) != 0;
 }
 
 // Appends one formatted pair when all of it fits in the output; false (and

@@ -5,16 +5,15 @@
 #include "files/strings.h"
 #include "host/aircraft_exchange.h"
 #include "host/connect_screen.h"
+#include "host/held_interface.h"
 #include "host/launch_request.h"
 #include "host/player_colors.h"
 #include "host/query_reporting.h"
 #include "ini/ini_file.h"
 #include "platform/platform.h"
-#include "shell/shell.h"
 #include "shell/shell_app.h"
 #include "varn/mmg.h"
 #include "varn/net.h"
-#include "varn/registry.h"
 
 #include <cstring>
 
@@ -26,25 +25,12 @@ uint32_t g_joinAttemptPause = 1000;
 const int kDefaultConnectionTimeout = 60;
 
 // "MMG" and, once the mission manager has started the network layer, "NET",
-// held for one Host or Join. Without a network layer nothing is called.
+// held for one Host or Join (released in the reverse order). Without a
+// mission manager or a network layer nothing is called.
 class NetworkSession {
 public:
-    NetworkSession() {
-        m_registry = ShellGetRegistry();
-        if (!m_registry || !m_registry->GetInterface(VARN_ID_MMG, &m_mmg)) return;
-        Missions()->mmgStartNetwork();
-        m_registry->GetInterface(VARN_ID_NET, &m_net);
-    }
-    ~NetworkSession() {
-        if (!m_registry) return;
-        m_registry->ReleaseInterface(VARN_ID_NET, &m_net);
-        m_registry->ReleaseInterface(VARN_ID_MMG, &m_mmg);
-    }
-    NetworkSession(const NetworkSession&) = delete;
-    NetworkSession& operator=(const NetworkSession&) = delete;
-
-    IMissionManager* Missions() { return static_cast<IMissionManager*>(m_mmg); }
-    INetworkLayer* Network() { return static_cast<INetworkLayer*>(m_net); }
+    IMissionManager* Missions() { return m_missions.get(); }
+    INetworkLayer* Network() { return m_missions ? m_network.get() : nullptr; }
 
     // netStart, netConfigure with a zeroed block, colour and name.
     void Start(const LaunchRequest& request) {
@@ -58,9 +44,14 @@ public:
     }
 
 private:
-    IInterfaceManager* m_registry = nullptr;
-    void* m_mmg = nullptr;
-    void* m_net = nullptr;
+    bool StartNetwork() {
+        if (m_missions) m_missions->mmgStartNetwork();
+        return true;
+    }
+    // Initialised in this order: "NET" is looked up after mmgStartNetwork.
+    HeldInterface<IMissionManager> m_missions{VARN_ID_MMG};
+    bool m_started = StartNetwork();
+    HeldInterface<INetworkLayer> m_network{VARN_ID_NET};
 };
 
 // The next-screen name for a game type: [NetLaunch] GameType1Screen for

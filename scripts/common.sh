@@ -4,7 +4,7 @@ have() { command -v "$1" >/dev/null 2>&1; }
 
 # Installs the Debian packages that are missing (as root on a fresh machine):
 # cmake, ninja, the mingw-w64 compilers, GoogleTest, Wine with its 32-bit
-# part, Xvfb, ImageMagick, GStreamer's good plugins (movies under Wine), and
+# part, Xvfb, ImageMagick, the server query client qstat, GStreamer's good plugins (movies under Wine), and
 # zlib and inih for the benchmarks.
 install_missing() {
   local need=()
@@ -19,6 +19,7 @@ install_missing() {
   [ -x /usr/lib/wine/wine64 ]       || need+=(wine64)
   [ -x /usr/lib/wine/wine ]         || need+=(wine32:i386)
   have Xvfb                         || need+=(xvfb)
+  have quakestat                    || need+=(qstat)
   have convert                      || need+=(imagemagick)
   have unzip                        || need+=(unzip)
   [ -e /usr/include/zlib.h ]        || need+=(zlib1g-dev)

@@ -1,5 +1,7 @@
 #include "net_wire.h"
 
+#include "files/catalog_format.h"
+
 #include <cstring>
 
 namespace netwire {
@@ -23,8 +25,8 @@ void Writer::U16(uint16_t value) {
 }
 
 void Writer::U32(uint32_t value) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    unsigned char bytes[4];
+    EncodeLittle32(bytes, value);
     Bytes(bytes, sizeof bytes);
 }
 
@@ -76,10 +78,7 @@ uint16_t Reader::U16() {
 
 uint32_t Reader::U32() {
     const char* b = Bytes(4);
-    if (!b) return 0;
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(b[i]);
-    return value;
+    return b ? DecodeLittle32(reinterpret_cast<const unsigned char*>(b)) : 0;
 }
 
 void Reader::Text(char* out, size_t size) {

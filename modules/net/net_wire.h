@@ -17,7 +17,7 @@ enum MessageType : uint8_t {
     kJoinAnswer = 2,   // status, session name, game type, maximum, current, ready
     kStatus = 3,       // (nothing)
     kStatusAnswer = 4, // ready, maximum, current
-    kFileInfo = 5,     // cache flag, name
+    kFileInfo = 5,     // cache flag, offset (0), name
     kFileInfoAnswer = 6,   // found, size, checksum
     kFileChunk = 7,    // cache flag, offset, name
     kFileChunkAnswer = 8,  // found, offset, length, bytes

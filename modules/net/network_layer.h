@@ -78,8 +78,9 @@ private:
     void AnswerJoin(netwire::Reader& request, const NetAddress& from);
     void AnswerFileInfo(netwire::Reader& request, const NetAddress& from);
     void AnswerFileChunk(netwire::Reader& request, const NetAddress& from);
-    // The path the hosting side's file manager resolves for a requested name.
-    void ResolveRequestedFile(int cacheFile, const char* name, char* path, int size);
+    // Reads a file request (cache flag, offset, name) and the path this side's
+    // file manager is to resolve for it; false for a request without a name.
+    bool ReadFileRequest(netwire::Reader& request, uint32_t* offset, char* path, int size);
     // ---- query answers (query_answers.cpp) --------------------------------
     void ServeQuery(const char* data, int size, const NetAddress& from);
     // ---- joining side (session_client.cpp) --------------------------------
@@ -88,6 +89,8 @@ private:
     int Exchange(const netwire::Writer& request, netwire::MessageType answerType, char* answer, uint32_t waitMs,
                  int tries);
     uint32_t NextRequest() { return ++m_requestNumber; }
+    // A file request of the given type for the file `name` at offset.
+    netwire::Writer FileRequest(netwire::MessageType type, int cacheFile, uint32_t offset, const char* name);
 
     CRITICAL_SECTION m_lock;
     bool m_started = false;

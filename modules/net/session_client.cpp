@@ -82,6 +82,14 @@ int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* 
     return -1;
 }
 
+Writer NetworkLayer::FileRequest(MessageType type, int cacheFile, uint32_t offset, const char* name) {
+    Writer request(type, NextRequest());
+    request.U8(static_cast<uint8_t>(cacheFile));
+    request.U32(offset);
+    request.Text(name);
+    return request;
+}
+
 int NetworkLayer::netJoinSession(SessionDescription* description, int) {
     m_lastError = kNotAnswered;
     if (!m_started || !description || m_hosting) return 0;
@@ -165,10 +173,7 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     const char* asked = cacheFile ? fileName : name;
 
     char answer[kMaxDatagram];
-    Writer infoRequest(kFileInfo, NextRequest());
-    infoRequest.U8(static_cast<uint8_t>(cacheFile));
-    infoRequest.Text(asked);
-    int size = Exchange(infoRequest, kFileInfoAnswer, answer, kFileWaitMs, kFileTries);
+    int size = Exchange(FileRequest(kFileInfo, cacheFile, 0, asked), kFileInfoAnswer, answer, kFileWaitMs, kFileTries);
     if (size < 0) return 0;
     Reader info(answer, static_cast<size_t>(size));
     const int found = info.U8();
@@ -184,11 +189,7 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     uint32_t offset = 0;
     bool ok = true;
     while (ok && offset < fileSize) {
-        Writer chunkRequest(kFileChunk, NextRequest());
-        chunkRequest.U8(static_cast<uint8_t>(cacheFile));
-        chunkRequest.U32(offset);
-        chunkRequest.Text(asked);
-        size = Exchange(chunkRequest, kFileChunkAnswer, answer, kFileWaitMs, kFileTries);
+        size = Exchange(FileRequest(kFileChunk, cacheFile, offset, asked), kFileChunkAnswer, answer, kFileWaitMs, kFileTries);
         Reader chunk(answer, size < 0 ? 0 : static_cast<size_t>(size));
         const int present = chunk.U8();
         const uint32_t at = chunk.U32();

@@ -119,10 +119,14 @@ void NetworkLayer::AnswerJoin(Reader& request, const NetAddress& from) {
     m_gameSocket.Send(from, answer.Data(), answer.Size());
 }
 
-void NetworkLayer::ResolveRequestedFile(int cacheFile, const char* name, char* path, int size) {
+bool NetworkLayer::ReadFileRequest(Reader& request, uint32_t* offset, char* path, int size) {
+    const int cacheFile = request.U8();
+    *offset = request.U32();
+    char name[260];
+    request.Text(name, sizeof name);
     IFileManager* files = ShellGetFileManager();
     ClearString(path);
-    if (!files || IsEmptyString(name)) return;
+    if (!request.Ok() || !files || IsEmptyString(name)) return false;
     if (cacheFile) {
         // A file of the joining side's cache: the same file of this side's cache.
         char cache[260] = "";
@@ -134,17 +138,16 @@ void NetworkLayer::ResolveRequestedFile(int cacheFile, const char* name, char* p
     } else {
         CopyString(path, name, size);
     }
+    return true;
 }
 
 void NetworkLayer::AnswerFileInfo(Reader& request, const NetAddress& from) {
-    const int cacheFile = request.U8();
-    char name[260], path[260];
-    request.Text(name, sizeof name);
-    if (!request.Ok()) return;
-    ResolveRequestedFile(cacheFile, name, path, sizeof path);
+    uint32_t offset = 0;
+    char path[260];
+    const bool named = ReadFileRequest(request, &offset, path, sizeof path);
     IFileManager* files = ShellGetFileManager();
     Writer answer(kFileInfoAnswer, request.Request());
-    const bool found = files && !IsEmptyString(path) && files->fmgFileExists(path, 0);
+    const bool found = named && files->fmgFileExists(path, 0);
     const int size = found ? files->fmgGetFileSize(path) : 0;
     const bool served = found && size >= 0 && static_cast<uint32_t>(size) <= kMaxFileSize;
     answer.U8(served ? 1 : 0);
@@ -154,16 +157,13 @@ void NetworkLayer::AnswerFileInfo(Reader& request, const NetAddress& from) {
 }
 
 void NetworkLayer::AnswerFileChunk(Reader& request, const NetAddress& from) {
-    const int cacheFile = request.U8();
-    const uint32_t offset = request.U32();
-    char name[260], path[260];
-    request.Text(name, sizeof name);
-    if (!request.Ok()) return;
-    ResolveRequestedFile(cacheFile, name, path, sizeof path);
+    uint32_t offset = 0;
+    char path[260];
+    const bool named = ReadFileRequest(request, &offset, path, sizeof path);
     IFileManager* files = ShellGetFileManager();
     char bytes[kChunkSize];
     int got = -1;
-    const int handle = (files && !IsEmptyString(path)) ? files->fmgOpenFile(path, 0) : -1;
+    const int handle = named ? files->fmgOpenFile(path, 0) : -1;
     if (handle != -1) {
         if (offset <= kMaxFileSize && files->fmgSeekFile(handle, static_cast<int>(offset), 0) == static_cast<int>(offset))
             got = files->fmgReadFile(handle, bytes, sizeof bytes);

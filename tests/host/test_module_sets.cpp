@@ -17,6 +17,7 @@
 
 using catalogtest::LogRecorder;
 using testsupport::ScratchDir;
+using probe::kModuleNames;
 using testsupport::SystemSidePath;
 
 namespace {

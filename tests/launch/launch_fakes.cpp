@@ -144,38 +144,6 @@ void FakeObjects::objGetTypeList(int typeId, ITypeList** list) {
     if (typeId == 13) *list = &bullets;
 }
 
-MessageBoxWatcher::MessageBoxWatcher() {
-    InitializeCriticalSection(&m_lock);
-    m_thread = std::thread([this] {
-        while (!m_stop) {
-            HWND box = FindWindowA("#32770", "Error!");
-            if (box) {
-                char text[512] = "";
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                EnterCriticalSection(&m_lock);
-                m_texts.push_back(text);
-                LeaveCriticalSection(&m_lock);
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-                while (!m_stop && IsWindow(box)) Sleep(10);
-            }
-            Sleep(10);
-        }
-    });
-}
-
-MessageBoxWatcher::~MessageBoxWatcher() {
-    m_stop = true;
-    m_thread.join();
-    DeleteCriticalSection(&m_lock);
-}
-
-std::vector<std::string> MessageBoxWatcher::Texts() {
-    EnterCriticalSection(&m_lock);
-    std::vector<std::string> texts = m_texts;
-    LeaveCriticalSection(&m_lock);
-    return texts;
-}
-
 void LaunchTest::SetUp() {
     ASSERT_TRUE(dir.Made());
     ASSERT_NE(app.window, nullptr);

@@ -8,6 +8,7 @@
 #include "core/options_file.h"
 #include "files/file_manager.h"
 #include "shell/shell.h"
+#include "support/message_box_watcher.h"
 #include "support/scratch_dir.h"
 #include "varn/varn.h"
 
@@ -25,6 +26,7 @@
 namespace launchtest {
 
 using Journal = std::vector<std::string>;
+using testsupport::MessageBoxWatcher;
 
 // Pops the next scripted value, or gives the fallback once the script is spent.
 template <typename T>
@@ -195,20 +197,6 @@ public:
     int objGetFlagMask(const char*) override { return 0; }
     IGameObject* objGetObject(int) override { return nullptr; }
     int objGetPlayerObjectId() override { return -1; }
-};
-
-// Finds the launch's message box by its caption, records its text and closes it.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher();
-    ~MessageBoxWatcher();
-    std::vector<std::string> Texts();
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::vector<std::string> m_texts;
-    CRITICAL_SECTION m_lock;
-    std::thread m_thread;
 };
 
 // The host services the launch uses, with the fakes published beside them.

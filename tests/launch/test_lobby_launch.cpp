@@ -149,7 +149,7 @@ TEST_F(LaunchTest, JoiningRetriesAsScriptedAndExplainsAFailure) {
         network.errorCodes = c.errors;
         app.pumpResults = c.pumps;
         const int codeBefore = LaunchErrorCode();
-        MessageBoxWatcher watcher;
+        MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
         EXPECT_EQ(Launch("-join:127.0.0.1:28150 -n:Wingman -gamespy", c.netLaunch), c.result);
         EXPECT_EQ(static_cast<int>(Lines("NET:join 0").size()), c.attempts);
         const int code = c.code == -1 ? codeBefore : c.code;
@@ -217,7 +217,7 @@ TEST_F(LaunchTest, TheWaitForTheHostEndsWhenTheWindowClosesOrTimeRunsOut) {
         network.joinResults = {1};
         app.pumpResults = windowCloses ? std::deque<int32_t>{1, 0} : std::deque<int32_t>{};
         const int codeBefore = LaunchErrorCode();
-        MessageBoxWatcher watcher;
+        MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
         EXPECT_EQ(Launch("-join:10.0.0.1:1", "ConnectionTimeout=1\n"), 0);
         if (windowCloses) {
             EXPECT_EQ(Lines("APP:pump").size(), 2u);
@@ -234,7 +234,7 @@ TEST_F(LaunchTest, WithoutANetworkLayerHostingAndJoiningFailWithoutCallingIt) {
     EXPECT_EQ(Launch("-host -s:Evening"), 0);
     EXPECT_EQ(journal, (Journal{kStart, "TXT:text TXT_MENU_CREATING", "MMG:start network", kEnd}));
     const int codeBefore = LaunchErrorCode();
-    MessageBoxWatcher watcher;
+    MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
     EXPECT_EQ(Launch("-join:127.0.0.1:28150"), 0);
     EXPECT_EQ(Lines("NET:"), Journal());
     EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});

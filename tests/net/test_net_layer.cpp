@@ -8,6 +8,7 @@
 #include "network_layer.h"
 #include "shell/shell.h"
 #include "support/scratch_dir.h"
+#include "support/unix_command.h"
 
 #include <gtest/gtest.h>
 
@@ -202,36 +203,11 @@ TEST_F(NetLayerTest, QueriesAreAnsweredWithTheHostsCallbacks) {
 
 namespace {
 
-// Runs a program of the machine (not a Windows one) with its output in a file
-// and waits, at most 20 s, for the line that the shell writes after it.
-std::string RunUnixCommand(const testsupport::ScratchDir& dir, const std::string& command) {
-    const std::string outputPath = dir.File("unix_output.txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, 0, nullptr);
-    if (output == INVALID_HANDLE_VALUE) return "";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process{};
-    std::string line = "/bin/sh -c \"" + command + "; echo END-OF-COMMAND\"";
-    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(output);
-    if (!started) return "";
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::string text;
-    for (int i = 0; i < 200 && text.find("END-OF-COMMAND") == std::string::npos; ++i) {
-        Sleep(100);
-        text = ReadAll(outputPath);
-    }
-    return text;
-}
+using testsupport::HasUnixProgram;
+using testsupport::RunUnixCommand;
 
 TEST_F(NetLayerTest, AQueryClientOfTheMachineReadsTheSessionAndItsRules) {
-    if (GetFileAttributesA("Z:\\usr\\bin\\quakestat") == INVALID_FILE_ATTRIBUTES)
+    if (!HasUnixProgram("/usr/bin/quakestat"))
         GTEST_SKIP() << "quakestat (Debian package qstat) is not installed";
     host.netEnableQueryReporting(2, nullptr, BuildQueryReportingSetup());
     if (host.QueryPort() == 0) GTEST_SKIP() << "no UDP socket can be bound on the loopback address";

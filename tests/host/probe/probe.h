@@ -17,6 +17,12 @@
 //                                   keeps it until the next mnuRun
 //   [MSN]     NextScreen=Debrief    what msnGetNextScreen writes (absent: writes nothing)
 //
+//   [MMG]     (none)                mmgStartNetwork loads the DLL named to mmgSetNetworkLayer
+//                                   through "DLL"; mmgExit frees it again
+//   [MNU]     WaitFor=Done.txt      mnuRun waits (at most 90 s) until that file exists
+//                                   in the working directory
+// The text, object list and scripted network parts are in probe_network.cpp.
+//
 // Another id (NET, TXT, ...) joins the set with a class that journals its
 // operations in probe_module.cpp, a row of kObjects and its file in kRoles;
 // its script reads its own [ID] section with ScriptedResult and Setting.
@@ -27,6 +33,10 @@
 #pragma once
 
 #include <string>
+
+class INetworkLayer;
+class ITextManager;
+class ITypeList;
 
 namespace probe {
 
@@ -39,5 +49,11 @@ std::string Setting(const char* section, const char* key);
 int ScriptedResult(const char* section, const char* key, int call, int fallback);
 // Whether id is among the comma-separated ids of the value.
 bool ListHas(const std::string& list, const char* id);
+
+// The multiplayer launch's interfaces (probe_network.cpp).
+ITextManager* ProbeTextManager();
+INetworkLayer* ProbeNetworkLayer();
+int ProbeTypeId(const char* typeName);  // 1 aircraft, 2 missiles, 3 bullets, 0 unknown
+ITypeList* ProbeTypeList(int typeId);   // null for an unknown type
 
 }  // namespace probe

@@ -117,8 +117,13 @@ class Objects final : public IObjectManager {
         m_directory = Text(directory);
     }
     const char* objGetDirectory() override { return m_directory.c_str(); }
-    int objGetTypeId(const char* typeName) override { return Answer("OBJ", "objGetTypeId", Text(typeName), 0); }
-    void objGetTypeList(int typeId, ITypeList**) override { Call("OBJ", "objGetTypeList", Number(typeId)); }
+    int objGetTypeId(const char* typeName) override {
+        return Answer("OBJ", "objGetTypeId", Text(typeName), ProbeTypeId(typeName));
+    }
+    void objGetTypeList(int typeId, ITypeList** list) override {
+        Call("OBJ", "objGetTypeList", Number(typeId));
+        if (ITypeList* found = ProbeTypeList(typeId)) *list = found;
+    }
     int objGetFlagMask(const char* flagName) override { return Answer("OBJ", "objGetFlagMask", Text(flagName), 0); }
     IGameObject* objGetObject(int id) override {
         Call("OBJ", "objGetObject", Number(id));
@@ -137,13 +142,31 @@ class Terrain final : public ITerrainEngine {
 
 class Missions final : public IMissionManager {
     void mmgInit(const char* initFile) override { Call("MMG", "mmgInit", Text(initFile)); }
-    void mmgExit() override { Call("MMG", "mmgExit", ""); }
+    void mmgExit() override {
+        Call("MMG", "mmgExit", "");
+        FreeNetwork();
+    }
     void mmgSetMissionControlDirectory(const char* d) override { Call("MMG", "mmgSetMissionControlDirectory", Text(d)); }
     void mmgSetMultiplayerMode(const char* mode) override { Call("MMG", "mmgSetMultiplayerMode", Text(mode)); }
     void mmgSetMissionsDirectory(const char* d) override { Call("MMG", "mmgSetMissionsDirectory", Text(d)); }
     void mmgSetCampaignsDirectory(const char* d) override { Call("MMG", "mmgSetCampaignsDirectory", Text(d)); }
-    void mmgSetNetworkLayer(const char* name) override { Call("MMG", "mmgSetNetworkLayer", Text(name)); }
-    void mmgStartNetwork() override { Call("MMG", "mmgStartNetwork", ""); }
+    void mmgSetNetworkLayer(const char* name) override {
+        Call("MMG", "mmgSetNetworkLayer", Text(name));
+        m_networkLayer = Text(name);
+    }
+    // The mission manager, never the host, loads the network layer.
+    void mmgStartNetwork() override {
+        IDllLibraryManager* dll = ShellGetDllManager();
+        m_networkLoaded = !m_networkLoaded && dll && dll->dllLoadLibrary(m_networkLayer.c_str());
+        Answer("MMG", "mmgStartNetwork", m_networkLayer, m_networkLoaded ? 1 : 0);
+    }
+    void FreeNetwork() {
+        IDllLibraryManager* dll = ShellGetDllManager();
+        if (m_networkLoaded && dll) dll->dllFreeLibrary(m_networkLayer.c_str());
+        m_networkLoaded = false;
+    }
+    std::string m_networkLayer;
+    bool m_networkLoaded = false;
     void mmgSetPilotDataDirectory(const char* d) override { Call("MMG", "mmgSetPilotDataDirectory", Text(d)); }
     void mmgSetPilotListFile(const char* path) override { Call("MMG", "mmgSetPilotListFile", Text(path)); }
 };
@@ -174,6 +197,16 @@ void JournalWindow() {
     Journal(line);
 }
 
+// Waits, pumping the window, until the file exists in the working directory (at most 90 s).
+int WaitForFile(const std::string& name) {
+    for (int i = 0; i < 900; ++i) {
+        if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+        appPumpMessages();
+        Sleep(100);
+    }
+    return 0;
+}
+
 // Milliseconds from the creation of this process until now.
 long long SinceProcessStart() {
     FILETIME created, exited, kernel, user, now;
@@ -195,6 +228,8 @@ class Menu final : public IMenuSystem {
             PostMessageA(static_cast<HWND>(ShellGetWindowHandle()), WM_CLOSE, 0, 0);
             Journal("MNU posted WM_CLOSE; appPumpMessages = " + Number(appPumpMessages()));
         }
+        const std::string waitFor = Setting("MNU", "WaitFor");
+        if (!waitFor.empty()) Journal("MNU waited for " + waitFor + " = " + Number(WaitForFile(waitFor)));
         return Answer("MNU", "mnuRun", arguments, ScriptedResult("MNU", "Run", call, 1));
     }
     int mnuSetVersion(const char* version) override {
@@ -261,6 +296,7 @@ const Published kObjects[] = {
     {"DSP", static_cast<IDisplayManager*>(&g_display)},  {"MNU", static_cast<IMenuSystem*>(&g_menu)},
     {"GFX", static_cast<IGraphicsEngine*>(&g_graphics)}, {"SPC", static_cast<ISpeechSystem*>(&g_speech)},
     {"FLT", static_cast<IFlightEngine*>(&g_flight)},
+    {"TXT", ProbeTextManager()},                         {"NET", ProbeNetworkLayer()},
 };
 
 // Which ids each module file publishes, unless Probe.ini's [Roles] says otherwise.

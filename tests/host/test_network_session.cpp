@@ -1,0 +1,178 @@
+// Two Varn.exe processes with the probe module set and the sample network
+// layer: one hosts a session from the lobby command line, the other joins it
+// and receives the aircraft list, and a query client of the machine reads the
+// hosted session. One more run joins with a scripted layer that refuses.
+#include <winsock2.h>
+
+#include "tests/support/message_box_watcher.h"
+#include "tests/host/probe/probe_game.h"
+#include "tests/support/tool_run.h"
+#include "tests/support/unix_command.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using testsupport::MessageBoxWatcher;
+using testsupport::ReadWholeFile;
+using testsupport::ScratchDir;
+using testsupport::SystemSidePath;
+
+namespace {
+
+const char kProbeIni[] =
+    "[Roles]\nTextUSEnglish.dll=TXT\nDirectPlay.dll=NET\n"
+    "[TXT]\nTXT_MENU_CREATING=Creating\nTXT_MENU_CONNECTING=Connecting\nTXT_MENU_CHECKING=Checking\n"
+    "TXT_MENU_ERR_CLOSED=The session is closed\nTXT_MENU_ERR_OTHER=Could not join\n"
+    "[OBJ]\nAircraftTypes=3\nUsable=1,0,1\n";
+
+// A game directory with the probe modules, the given network layer and startup.ini.
+class Game {
+public:
+    Game(const std::string& networkLayer, const std::string& probeIni) {
+        m_ok = m_dir.Made() && probe::PlaceProbeModules(m_dir.Path(), SystemSidePath(HOST_PROBE_DLL));
+        m_ok = m_ok && CopyFileA(SystemSidePath(networkLayer).c_str(), m_dir.File("System\\DirectPlay.dll").c_str(), FALSE);
+        const std::string startup = ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_startup.ini"));
+        m_ok = m_ok && !startup.empty() &&
+               m_dir.Write("startup.ini", startup + "\n[NetLaunch]\nGameType0Screen=MpArena\nGameType1Screen=MpBriefing\n"
+                                                    "ConnectionTimeout=30\n") &&
+               m_dir.Write("Probe.ini", probeIni);
+    }
+    bool Ok() const { return m_ok; }
+    ScratchDir& Dir() { return m_dir; }
+    std::string Journal() { return ReadWholeFile(m_dir.File("ProbeJournal.txt")); }
+
+    // Starts Varn.exe here with these arguments.
+    bool Start(const std::string& arguments) {
+        std::string command = "\"" + SystemSidePath(VARN_EXE) + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, m_dir.Path(), &startup,
+                              &m_process) != 0;
+    }
+    // The exit code, or -1 when the process did not end in time (it is then ended).
+    int Wait(DWORD milliseconds) {
+        if (!m_process.hProcess) return -2;
+        DWORD code = static_cast<DWORD>(-1);
+        if (WaitForSingleObject(m_process.hProcess, milliseconds) == WAIT_OBJECT_0)
+            GetExitCodeProcess(m_process.hProcess, &code);
+        else
+            TerminateProcess(m_process.hProcess, 99);
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+        m_process = PROCESS_INFORMATION{};
+        return static_cast<int>(code);
+    }
+    // Waits (at most 60 s) until the journal holds the line.
+    bool WaitForLine(const std::string& line) {
+        for (int i = 0; i < 600; ++i) {
+            if (Journal().find(line) != std::string::npos) return true;
+            if (WaitForSingleObject(m_process.hProcess, 100) == WAIT_OBJECT_0) return Journal().find(line) != std::string::npos;
+        }
+        return false;
+    }
+    ~Game() {
+        if (m_process.hProcess) Wait(0);
+    }
+
+private:
+    ScratchDir m_dir;
+    PROCESS_INFORMATION m_process{};
+    bool m_ok = false;
+};
+
+// A UDP port of the loopback address that is free now; 0 when none can be bound.
+int FreeLoopbackPort() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int port = 0;
+    int length = sizeof address;
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (s != INVALID_SOCKET) closesocket(s);
+    WSACleanup();
+    return port;
+}
+
+TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientReadsTheSession) {
+    const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
+    if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+    Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
+    Game joiner(NET_LAYER_DLL, kProbeIni);
+    ASSERT_TRUE(host.Ok() && joiner.Ok());
+    ASSERT_TRUE(host.Dir().Write("Aircraft.dat", std::string(3000, 'a')));
+    ASSERT_TRUE(host.Dir().Write("Missiles.dat", "missiles"));
+    const std::string ports = " -netport:" + std::to_string(gamePort) + " -queryport:" + std::to_string(queryPort) +
+                              " -netbind:127.0.0.1";
+    MessageBoxWatcher boxes("Error!");
+
+    ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -gamespy" + ports));
+    ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+    ASSERT_TRUE(joiner.Start("-join:127.0.0.1:" + std::to_string(gamePort) + " -n:Wingman -c:4 -netbind:127.0.0.1"));
+    EXPECT_EQ(joiner.Wait(90000), 1);
+
+    std::string report = "(quakestat is not installed)";
+    if (testsupport::HasUnixProgram("/usr/bin/quakestat"))
+        report = testsupport::RunUnixCommand(host.Dir(), "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P");
+    ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
+    EXPECT_EQ(host.Wait(60000), 1);
+
+    const std::string hostJournal = host.Journal(), joinerJournal = joiner.Journal();
+    for (const char* line : {"MMG mmgStartNetwork(DirectPlay.dll) = 1",
+                             "TXT txtLookUpText(NetworkConnectScreen.str, TXT_MENU_CREATING)", "OBJ reload aircraft(-1, 0)",
+                             "MMG mmgSetMultiplayerMode(MpMission)", "MNU waited for JoinerDone.txt = 1"})
+        EXPECT_NE(hostJournal.find(line), std::string::npos) << line << "\n" << hostJournal;
+    EXPECT_NE(hostJournal.find(", MpBriefing) = 1"), std::string::npos) << hostJournal;
+    for (const char* line : {"MMG mmgStartNetwork(DirectPlay.dll) = 1", "TXT txtLookUpText(NetworkConnectScreen.str, TXT_MENU_CHECKING)",
+                             "OBJ reload aircraft(-1, 0)", "MMG mmgSetMultiplayerMode(MpMission)"})
+        EXPECT_NE(joinerJournal.find(line), std::string::npos) << line << "\n" << joinerJournal;
+    // The host has no bullet file: that list is not reloaded.
+    EXPECT_NE(joinerJournal.find("OBJ reload missiles(-1, 0)"), std::string::npos) << joinerJournal;
+    EXPECT_EQ(joinerJournal.find("OBJ reload bullets"), std::string::npos) << joinerJournal;
+    EXPECT_NE(joinerJournal.find(", MpBriefing) = 1"), std::string::npos) << joinerJournal;
+
+    const std::string list = ReadWholeFile(host.Dir().File("NetCache\\AircraftList.dat"));
+    EXPECT_EQ(list.size(), 412u);
+    EXPECT_EQ(ReadWholeFile(joiner.Dir().File("NetCache\\AircraftList.dat")), list);
+    EXPECT_EQ(ReadWholeFile(joiner.Dir().File("NetCache\\Aircraft.dat")), std::string(3000, 'a'));
+    EXPECT_NE(ReadWholeFile(joiner.Dir().File("Options.ini")).find("LobbyLaunched=TRUE"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(host.Dir().File("Options.ini")).find("LobbyLaunched=TRUE"), std::string::npos);
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts().front();
+
+    if (report != "(quakestat is not installed)") {
+        EXPECT_NE(report.find("2/8"), std::string::npos) << report;
+        EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
+        EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
+                  std::string::npos) << report;
+        EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+    }
+}
+
+TEST(NetworkSession, AJoinThatTheLayerRefusesEndsTheProgramWithTheClosedMessage) {
+    Game joiner(HOST_PROBE_DLL, std::string(kProbeIni) + "[NET]\nJoin=0\nError=3,5\n");
+    ASSERT_TRUE(joiner.Ok());
+    MessageBoxWatcher boxes("Error!");
+    ASSERT_TRUE(joiner.Start("-join:10.0.0.1:5 -n:Wingman -gamespy"));
+    EXPECT_EQ(joiner.Wait(60000), 1);  // the start-up sequence failed: the main loop never ran
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The session is closed"});
+    const std::string journal = joiner.Journal();
+    for (const char* line : {"MMG mmgStartNetwork(DirectPlay.dll) = 1", "DirectPlay.dll InitDLL NET", "NET netStart()",
+                             "NET netConfigure(20)", "NET netSetPlayerColor(FFFF0000)", "NET netSetPlayerName(Wingman)",
+                             "NET netEnableQueryReporting(2, 10.0.0.1:5 , varnaircombat18)",
+                             "NET netJoinSession({(null), 10.0.0.1:5 , HostSecret, 1, 0, 0, 0}, 0) = 0",
+                             "NET netGetLastError() = 3", "NET netResetAttempt()", "NET netGetLastError() = 5",
+                             "DirectPlay.dll ExitDLL"})
+        EXPECT_NE(journal.find(line), std::string::npos) << line << "\n" << journal;
+    EXPECT_EQ(journal.find("MNU mnuRun"), std::string::npos) << journal;
+    EXPECT_NE(ReadWholeFile(joiner.Dir().File("Options.ini")).find("LobbyLaunched=FALSE"), std::string::npos);
+}
+
+}  // namespace
