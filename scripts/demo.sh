@@ -75,7 +75,7 @@ rm -rf "$out" && mkdir -p "$out"
 
 echo "== running Varn.exe ($arch) in $game"
 start=$(date +%s)
-(cd "$game" && timeout 180 "$loader" ./Varn.exe >/dev/null 2>&1)
+(cd "$game" && HOME=$WINEPREFIX/home timeout 180 "$loader" ./Varn.exe >/dev/null 2>&1)
 code=$?
 seconds=$(( $(date +%s) - start ))
 [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
