@@ -8,6 +8,7 @@
 #include "files/directories.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
+#include "shell/log.h"
 #include "shell/shell_app.h"
 #include "varn/dbg.h"
 #include "varn/dll.h"
@@ -131,10 +132,20 @@ StartupSettings& TheStartupSettings() { return g_settings; }
 
 void ReadWindowSettings() {
     char path[kPathSize];
-    CombinePath(appGetBaseDirectory(), kStartupFile, path, kPathSize);
+    const char* baseDirectory = appGetBaseDirectory();
+    CombinePath(baseDirectory, kStartupFile, path, kPathSize);
     IniFile document(path, 0, 0, IniFile::kDefaultExtra);
     WindowSettings& window = g_settings.window;
     window.outputLevel = document.GetInt("Debug", "OutputLevel", 0);
+    // The opt-in log for module authors: this program's log entry points and,
+    // through the environment, those of every module loaded later.
+    char logFile[kPathSize] = "";
+    document.GetString("Debug", "LogFile", "", logFile, kPathSize, 0);
+    if (IsEmptyString(logFile))
+        window.logFile[0] = 0;
+    else
+        CombinePath(baseDirectory, logFile, window.logFile, kPathSize);
+    LogSetFile(window.logFile);
     window.windowed = document.GetBool("Window", "WindowMode", 0);
     appSetWindowed(window.windowed);
     window.x = document.GetInt("Window", "WindowPosX", 0);

@@ -8,6 +8,7 @@
 
 struct WindowSettings {
     int outputLevel;  // [Debug] OutputLevel
+    char logFile[kPathSize];  // [Debug] LogFile, resolved; "" keeps the log off
     int windowed;     // [Window] WindowMode
     int x;
     int y;

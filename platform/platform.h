@@ -86,6 +86,9 @@ bool FileIsWritable(const char* path);
 // Turns off text-mode translation of a descriptor (standard output of a tool
 // that writes bytes); nothing to do on posix.
 bool FileSetBinaryMode(int fd);
+// Appends size bytes to the end of the file (created when missing) with one
+// write, so that whole records from several threads and processes never mix.
+bool FileAppendRecord(const char* path, const void* data, uint32_t size);
 
 // ---- File fault injection (tests) -----------------------------------------
 // Makes a file operation fail as a full disk or a failing device would, so
@@ -115,6 +118,14 @@ bool TimerGetCaps(uint32_t* minPeriod, uint32_t* maxPeriod);
 bool TimerBeginPeriod(uint32_t period);
 bool TimerEndPeriod(uint32_t period);
 uint32_t TimerTime();  // milliseconds, wraps at 2^32
+
+// ---- Process environment (shared by every module of the process) ---------
+// The value of name into buffer, terminated; false when it is not set or does
+// not fit (nothing is cut).
+bool EnvGet(const char* name, char* buffer, size_t size);
+// Sets name to value for this process and the programs it starts; a null or
+// empty value removes it.
+bool EnvSet(const char* name, const char* value);
 
 // ---- Miscellaneous --------------------------------------------------------
 void SleepMs(uint32_t milliseconds);

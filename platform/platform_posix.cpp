@@ -268,6 +268,16 @@ bool FileIsWritable(const char* path) {
 
 bool FileSetBinaryMode(int fd) { return fd >= 0; }
 
+bool FileAppendRecord(const char* path, const void* data, uint32_t size) {
+    OsPath os(path);
+    if (!os.ok()) return false;
+    int fd = open(os.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = write(fd, data, size) == static_cast<ssize_t>(size);
+    close(fd);
+    return ok;
+}
+
 bool FileIsPlain(const char* path) {
     OsPath os(path);
     struct stat info;
@@ -385,6 +395,22 @@ uint32_t TimerTime() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
+}
+
+// ---- Environment ----------------------------------------------------------
+bool EnvGet(const char* name, char* buffer, size_t size) {
+    if (!name || !*name || !buffer || size == 0) return false;
+    buffer[0] = 0;
+    const char* value = getenv(name);
+    if (!value || !*value || strlen(value) >= size) return false;
+    memcpy(buffer, value, strlen(value) + 1);
+    return true;
+}
+
+bool EnvSet(const char* name, const char* value) {
+    if (!name || !*name) return false;
+    if (!value || !*value) return unsetenv(name) == 0;
+    return setenv(name, value, 1) == 0;
 }
 
 // ---- Miscellaneous --------------------------------------------------------

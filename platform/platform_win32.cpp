@@ -158,6 +158,26 @@ bool FileIsWritable(const char* path) {
 
 bool FileSetBinaryMode(int fd) { return fd >= 0 && _setmode(fd, _O_BINARY) != -1; }
 
+bool FileAppendRecord(const char* path, const void* data, uint32_t size) {
+    if (!path || !*path) return false;
+    // Opened for appending only, every write lands at the end of the file as a
+    // whole, whoever else has it open.
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // Not every system makes an append atomic between processes: writers also
+    // take turns on one byte far beyond any data, a lock every writer of this
+    // file shares and no reader ever meets.
+    OVERLAPPED turn = {};
+    turn.OffsetHigh = 0x40000000;
+    bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
+    DWORD written = 0;
+    bool ok = WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+    CloseHandle(file);
+    return ok;
+}
+
 bool FileIsPlain(const char* path) {
     if (!path || !*path) return false;
     DWORD attributes = GetFileAttributesA(path);
@@ -222,6 +242,25 @@ bool TimerGetCaps(uint32_t* minPeriod, uint32_t* maxPeriod) {
 bool TimerBeginPeriod(uint32_t period) { return timeBeginPeriod(period) == TIMERR_NOERROR; }
 bool TimerEndPeriod(uint32_t period) { return timeEndPeriod(period) == TIMERR_NOERROR; }
 uint32_t TimerTime() { return timeGetTime(); }
+
+// ---- Environment ----------------------------------------------------------
+// The process environment block itself, not a C runtime copy, so that every
+// module of the process sees the same values.
+bool EnvGet(const char* name, char* buffer, size_t size) {
+    if (!name || !*name || !buffer || size == 0 || size > 0x7fffffff) return false;
+    buffer[0] = 0;
+    DWORD length = GetEnvironmentVariableA(name, buffer, static_cast<DWORD>(size));
+    if (length == 0 || length >= size) {
+        buffer[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+bool EnvSet(const char* name, const char* value) {
+    if (!name || !*name) return false;
+    return SetEnvironmentVariableA(name, value && *value ? value : nullptr) != 0 || !value || !*value;
+}
 
 // ---- Miscellaneous --------------------------------------------------------
 void SleepMs(uint32_t milliseconds) { Sleep(milliseconds); }

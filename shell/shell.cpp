@@ -53,6 +53,8 @@ void FreeTexts() {
 }  // namespace
 
 const char* ShellAttach(const char* ownerName, IInterfaceManager* registry) {
+    // The host publishes its opt-in log file before it loads any module.
+    LogReadFileFromEnvironment();
     g_registry = registry;
     CopyString(g_ownerName, ownerName ? ownerName : "", sizeof g_ownerName);
     g_ownerNamePointer = g_ownerName;

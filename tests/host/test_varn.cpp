@@ -357,4 +357,30 @@ TEST_F(VarnRun, ActivationReachesTheInputModuleAfterStartUp) {
     EXPECT_TRUE(Exists("NetCache"));  // the file manager's cache directory, made when it is set
 }
 
+// [Debug] LogFile: read with the window settings, never written back; the host
+// and the modules log to it. Without it nothing is logged, even when the
+// environment Varn starts in names a log file.
+TEST_F(VarnRun, LogFileOnlyWhenStartupIniNamesIt) {
+    const std::string stray = Game().File("Stray.log");
+    SetEnvironmentVariableA("VARN_LOG_FILE", stray.c_str());
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    EXPECT_EQ(RunVarn(), 1);
+    EXPECT_EQ(GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES);
+    SetEnvironmentVariableA("VARN_LOG_FILE", nullptr);
+
+    FreshGame();
+    PlaceModules({});
+    const char startup[] = "[Debug]\r\nLogFile=Varn.log\r\n";
+    ASSERT_TRUE(Game().Write("startup.ini", startup));
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    EXPECT_EQ(RunVarn(), 1);
+    const std::string log = ReadWholeFile(Game().File("Varn.log"));
+    EXPECT_NE(log.find("Options.ini not found!\r\n"), std::string::npos) << log;  // the first start's
+    EXPECT_NE(log.find("info: Interface Manager deinitialized...\r\n"), std::string::npos) << log;
+    const std::string written = ReadWholeFile(Game().File("startup.ini"));
+    EXPECT_EQ(0u, written.find(startup)) << written;  // kept as it was, nothing added to [Debug]
+    EXPECT_EQ(written.find("LogFile", sizeof startup), std::string::npos);
+}
+
 }  // namespace

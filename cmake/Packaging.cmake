@@ -1,0 +1,47 @@
+# The Windows package: the sample game ready to run, the modders' tools and
+# the module SDK, as one zip (cpack) laid out like this:
+#   Varn.exe, startup.ini, README.txt        the game directory itself
+#   System\                                  module DLLs, varnComm.dll, the network layer
+#   Menu\ Flight\ Objects\ Speech\           the sample game's catalogs
+#   Demo\Demo.ini                            the demo script (copy it next to Varn.exe)
+#   Tools\                                   varncat.exe, varnini.exe
+#   SDK\include SDK\lib SDK\src SDK\cmake    module SDK: headers, service access layer, INI library
+#   SDK\example-module\                      a starter module with its own CMakeLists
+# `cmake --install` into a folder gives the same tree (the demo uses that).
+
+set(data ${CMAKE_SOURCE_DIR}/modules/sample/data)
+install(TARGETS Varn RUNTIME DESTINATION .)
+install(FILES ${data}/startup.ini DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/sdk/README.txt DESTINATION .)
+install(TARGETS ${VARN_SAMPLE_MODULES} varnComm varn_net_layer RUNTIME DESTINATION System LIBRARY DESTINATION System)
+install(DIRECTORY ${VARN_SAMPLE_CATALOG_DIR}/ DESTINATION .)
+install(FILES ${data}/Demo.ini DESTINATION Demo)
+install(TARGETS varncat varnini RUNTIME DESTINATION Tools)
+
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/varn DESTINATION SDK/include)
+install(FILES ${CMAKE_SOURCE_DIR}/shell/shell.h ${CMAKE_SOURCE_DIR}/shell/shell_app.h
+  ${CMAKE_SOURCE_DIR}/shell/shell_memory.h ${CMAKE_SOURCE_DIR}/shell/shell_new.h ${CMAKE_SOURCE_DIR}/shell/log.h
+  DESTINATION SDK/include/shell)
+install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/paths.h
+  ${CMAKE_SOURCE_DIR}/files/cursor_list.h ${CMAKE_SOURCE_DIR}/files/rotating_find.h
+  ${CMAKE_SOURCE_DIR}/files/string_pool.h DESTINATION SDK/include/files)
+# The INI library: settings files, and the options document "OPT" lends.
+install(FILES ${CMAKE_SOURCE_DIR}/ini/ini_file.h ${CMAKE_SOURCE_DIR}/ini/ini_arena.h
+  ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h DESTINATION SDK/include/ini)
+install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
+install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake
+  DESTINATION SDK/cmake)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/sdk/example-module DESTINATION SDK)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Varn)
+set(CPACK_PACKAGE_VERSION 2.19.7)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(CPACK_SYSTEM_NAME win64)
+else()
+  set(CPACK_SYSTEM_NAME win32)
+endif()
+set(CPACK_PACKAGE_FILE_NAME Varn-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)

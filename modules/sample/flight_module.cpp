@@ -1,0 +1,185 @@
+// FlightEngine.dll: the flight engine ("FLT"). fltRun flies one flight:
+//   1. read FlightEngine.ini (through the file manager, from the flight catalog);
+//   2. load varnComm.dll through the module loader and give its orders menu
+//      ("COM") the menu definition file named there;
+//   3. each frame: pump the window's messages, advance the clock, move the
+//      aircraft, draw the scene, then let the orders menu count down and draw;
+//   4. when Escape is pressed or the time limit is reached: give back
+//      everything taken from varnComm and unload it, so that nothing of the
+//      flight module set is still held when the host unloads it.
+#include "files/strings.h"
+#include "ini/ini_file.h"
+#include "module_support.h"
+#include "sample.h"
+#include "shell/log.h"
+#include "shell/shell_app.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char kOwner[] = "FLIGHT";
+const char kCommDll[] = "varnComm.dll";
+
+ICommInterface* g_comm = nullptr;
+int g_endRequested = 0;
+
+// Commands of the control map (called while the messages are pumped).
+void VARN_CDECL OnToggleOrders(int, int, int) {
+    if (g_comm) g_comm->comToggle();
+    LogInfo("flight: orders menu toggled");
+}
+void VARN_CDECL OnEndFlight(int, int, int) { g_endRequested = 1; }
+
+const ColorRGBA kSky = {0.32f, 0.55f, 0.85f, 1}, kHaze = {0.55f, 0.72f, 0.92f, 1};
+const ColorRGBA kGround = {0.30f, 0.45f, 0.22f, 1}, kCloud = {0.95f, 0.96f, 0.98f, 1};
+const ColorRGBA kWhite = {1, 1, 1, 1}, kYellow = {1, 0.9f, 0.3f, 1};
+
+// What FlightEngine.ini sets.
+struct FlightSettings {
+    float timeLimit;
+    std::string commMenu, textFile, aircraftImage;
+};
+
+bool ReadSettings(const char* initFile, FlightSettings* settings) {
+    IniFile keys(initFile, 0, 0, 1024);
+    if (!keys.HasSection("Flight")) return false;
+    char text[260];
+    settings->timeLimit = keys.GetFloat("Flight", "TimeLimit", 60);
+    keys.GetString("Flight", "CommMenu", "CommMenu.ini", text, sizeof text, 0);
+    settings->commMenu = text;
+    keys.GetString("Flight", "TextFile", "Flight.str", text, sizeof text, 0);
+    settings->textFile = text;
+    keys.GetString("Flight", "AircraftImage", "Aircraft.bmp", text, sizeof text, 0);
+    settings->aircraftImage = text;
+    return true;
+}
+
+class FlightEngine final : public IFlightEngine {
+public:
+    int fltRun(const char* flightDirectory, const char* initFile) override {
+        FlightSettings settings;
+        if (!ReadSettings(initFile, &settings)) {
+            LogError("flight: unable to read %s", initFile ? initFile : "");
+            return 0;  // back to the menu
+        }
+        sample::Held<ISampleGraphics> graphics(VARN_ID_GFX);
+        sample::Held<ISampleObjects> objects(VARN_ID_OBJ);
+        sample::Held<IControlMap> control(VARN_ID_CTL);
+        sample::Held<IClock> clock(VARN_ID_CLK);
+        sample::Held<ITextManager> text(VARN_ID_TXT);
+        sample::Held<ISampleInput> input(VARN_ID_INP);
+        if (!graphics || !objects || !control || !clock || !text || !input) {
+            LogError("flight: a module of the flight is missing");
+            return 0;
+        }
+        LogInfo("flight: starts from %s with %d aircraft", flightDirectory ? flightDirectory : "", kFlightSize);
+
+        // The orders menu: varnComm is loaded for this flight only.
+        IDllLibraryManager* loader = ShellGetDllManager();
+        void* comm = nullptr;
+        if (loader->dllLoadLibrary(kCommDll) && ShellGetRegistry()->GetInterface(VARN_ID_COM, &comm)) {
+            g_comm = static_cast<ICommInterface*>(comm);
+            g_comm->comInit(settings.commMenu.c_str());
+        } else {
+            LogError("flight: orders menu %s not available", kCommDll);
+        }
+        control->ctlRegisterCommandCallback(kCommandToggleOrders, &OnToggleOrders);
+        control->ctlRegisterCommandCallback(kCommandEndFlight, &OnEndFlight);
+        text->txtLoadTextFile(settings.textFile.c_str());
+        const int aircraftImage = graphics->gfxLoadImage(settings.aircraftImage.c_str(), 1, 0, 1);
+        TextAttributes hudFont = {"Arial", 14, kTextBold | kTextShadow, {0, 0, 0}, 1};
+        const int font = graphics->gfxCreateFont(&hudFont);
+
+        objects->objStartFlight();
+        g_endRequested = 0;
+        clock->clkReset();
+        float flown = 0;
+        int windowClosed = 0;
+        while (!g_endRequested && flown < settings.timeLimit) {
+            if (!appPumpMessages()) {  // the window was closed: leave the game
+                windowClosed = 1;
+                break;
+            }
+            clock->clkUpdate();
+            float step = clock->clkGetDelta();
+            if (step > 0.1f) step = 0.1f;  // a stall must not make aircraft jump
+            flown += step;
+            objects->objStepFlight(step);
+
+            graphics->gfxBeginFrame(&kSky);
+            DrawScene(graphics.get(), objects.get(), text.get(), settings, aircraftImage, font, flown);
+            if (g_comm) {
+                g_comm->comUpdate(step);
+                g_comm->comDraw();
+            }
+            graphics->gfxEndFrame();
+            input->inpFrameShown("Flight");
+            clock->clkWait(16);
+        }
+        LogInfo("flight: ends %s after %d s", g_endRequested ? "by Escape" : windowClosed ? "with the window" : "at the time limit",
+                static_cast<int>(flown));
+
+        control->ctlUnregisterCommandCallback(kCommandToggleOrders, &OnToggleOrders);
+        control->ctlUnregisterCommandCallback(kCommandEndFlight, &OnEndFlight);
+        text->txtUnloadTextFile(settings.textFile.c_str());
+        if (g_comm) {
+            g_comm->comDeinit();
+            ShellGetRegistry()->ReleaseInterface(VARN_ID_COM, &comm);
+            g_comm = nullptr;
+        }
+        loader->dllFreeLibrary(kCommDll);
+        return windowClosed;
+    }
+
+    void fltSetScreenShotDirectory(const char* directory) override {
+        CopyString(m_screenShots, directory, sizeof m_screenShots);
+    }
+    int fltSetVersion(const char*) override { return 0; }
+
+private:
+    static void DrawScene(ISampleGraphics* graphics, ISampleObjects* objects, ITextManager* text,
+                          const FlightSettings& settings, int aircraftImage, int font, float flown) {
+        // Sky, haze and ground, and clouds drifting past to show the speed.
+        graphics->gfxFillRect(0, 0.55f, 1, 0.2f, &kHaze);
+        graphics->gfxFillRect(0, 0.75f, 1, 0.25f, &kGround);
+        for (int i = 0; i < 5; ++i) {
+            float y = i * 0.21f + flown * 0.08f;
+            y -= static_cast<int>(y / 1.05f) * 1.05f;
+            graphics->gfxFillRect(0.08f + (i * 0.37f - static_cast<int>(i * 0.37f)) * 0.8f, y - 0.05f, 0.14f, 0.03f,
+                                  &kCloud);
+        }
+        // The four aircraft with their numbers.
+        graphics->gfxSelectFont(font);
+        graphics->gfxBeginText();
+        for (int id = 0; id < kFlightSize; ++id) {
+            AircraftState state;
+            if (!objects->objGetAircraft(id, &state)) continue;
+            graphics->gfxDrawImage(state.x - 0.05f, state.y - 0.04f, 0.1f, 0.08f, aircraftImage, 2);
+            char number[4];
+            snprintf(number, sizeof number, "%d", id + 1);
+            graphics->gfxSetTextColor(id == 0 ? &kYellow : &kWhite);
+            graphics->gfxDrawText(number, state.x - 0.01f, state.y + 0.045f, 0, 0);
+        }
+        // The head-up texts from the flight's text file.
+        const char* help = text->txtLookUpText(settings.textFile.c_str(), "Help");
+        const char* timeLeft = text->txtLookUpText(settings.textFile.c_str(), "TimeLeft");
+        char status[128];
+        snprintf(status, sizeof status, "%s %d s", timeLeft ? timeLeft : "",
+                 static_cast<int>(settings.timeLimit - flown + 0.999f));
+        graphics->gfxSetTextColor(&kWhite);
+        graphics->gfxDrawText(help ? help : "", 0.02f, 0.94f, 0, 0);
+        graphics->gfxDrawText(status, 0.80f, 0.94f, 0, 0);
+        graphics->gfxEndText();
+    }
+
+    char m_screenShots[260] = "";
+};
+
+FlightEngine g_flight;
+const sample::Published kPublished[] = {{VARN_ID_FLT, static_cast<IFlightEngine*>(&g_flight)}};
+
+}  // namespace
+
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, nullptr)

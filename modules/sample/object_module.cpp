@@ -1,0 +1,160 @@
+// ObjectManager.dll: the object manager ("OBJ") with the sample's flight of
+// four aircraft. Aircraft 0 is the player; 1 to 3 are the wingmen. Each has
+// an order component (component 10): the orders menu asks it whether it can
+// take an order (messages 45 and 66, 0 meaning yes), then sends the order.
+// A wingman then flies towards the place in the formation its order names.
+#include "files/strings.h"
+#include "ini/ini_file.h"
+#include "module_support.h"
+#include "sample.h"
+#include "shell/log.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kOwner[] = "OBJECTS";
+
+// The object flag names the game knows; the mask of the n-th is bit n.
+const char* const kFlagNames[] = {"AIR",       "GROUND",       "MISSILE",        "DETECTED",     "IDENTIFIED",
+                                  "AWAKE",     "ASLEEP",       "LEAD",           "FORMATION",    "NETOBJECT",
+                                  "REMOTEOBJECT", "TARGETABLE", "PLAYERLAUNCHED", "PLAYERTARGET", "PLAYEROBJECT",
+                                  "NOT_RENDERED", "WEAPON_IN_FLIGHT"};
+
+int FlagMask(const char* name) {
+    for (int i = 0; i < int(sizeof kFlagNames / sizeof kFlagNames[0]); ++i)
+        if (name && strcmp(name, kFlagNames[i]) == 0) return 1 << i;
+    return 0;
+}
+
+// The orders a wingman understands, with where each puts wingmen 1 to 3
+// relative to the player (screen fractions).
+struct Order {
+    int message;
+    const char* name;
+    float offsets[3][2];
+};
+const Order kOrders[] = {
+    {0, "Loose formation", {{-0.18f, 0.10f}, {0.18f, 0.10f}, {0.30f, 0.20f}}},
+    {46, "Close formation", {{-0.08f, 0.05f}, {0.08f, 0.05f}, {0.16f, 0.10f}}},
+    {47, "Spread out", {{-0.32f, 0.12f}, {0.32f, 0.12f}, {0.42f, 0.24f}}},
+    {42, "Break", {{-0.42f, -0.40f}, {0.40f, -0.34f}, {0.06f, -0.52f}}},
+    {44, "Return to base", {{-0.10f, 0.70f}, {0.10f, 0.75f}, {0.00f, 0.80f}}},
+};
+const float kPlayerX = 0.5f, kPlayerY = 0.55f;
+
+const Order* FindOrder(int message) {
+    for (const Order& order : kOrders)
+        if (order.message == message) return &order;
+    return nullptr;
+}
+
+std::vector<std::string> g_orderLog;
+
+class Aircraft;
+
+class OrderComponent final : public IComponent {
+public:
+    explicit OrderComponent(Aircraft* aircraft) : m_aircraft(aircraft) {}
+    int HandleMessage(int code, int value1, int value2) override;
+
+private:
+    Aircraft* m_aircraft;
+};
+
+class Aircraft final : public IGameObject {
+public:
+    Aircraft() : m_component(this) {}
+    void GetComponent(int id, IComponent** component) override {
+        if (id == kOrderComponent && component) *component = &m_component;
+    }
+    int IsActive() override { return 1; }
+    int GetFlags() override { return FlagMask("AIR") | FlagMask(id == 0 ? "PLAYEROBJECT" : "FORMATION"); }
+
+    int id = 0;
+    AircraftState state = {};
+    OrderComponent m_component;
+};
+
+Aircraft g_aircraft[kFlightSize];
+
+int OrderComponent::HandleMessage(int code, int, int) {
+    if (code == kAskCanTakeOrders || code == kAskBusy) return 0;  // always ready
+    const Order* order = FindOrder(code);
+    if (!order || code == 0) return 0;
+    m_aircraft->state.order = code;
+    g_orderLog.push_back("Wingman " + std::to_string(m_aircraft->id + 1) + ": " + order->name);
+    LogInfo("objects: wingman %d takes order %d (%s)", m_aircraft->id + 1, code, order->name);
+    return 1;
+}
+
+class ObjectManager final : public ISampleObjects {
+public:
+    void objInit(const char* objectListFile) override {
+        IniFile list(objectListFile, 0, 0, 1024);
+        char type[64];
+        if (list.GetString("Objects", "AircraftType", "", type, sizeof type, 0))
+            LogInfo("objects: aircraft type %s", type);
+        else
+            LogError("objects: unable to read %s", objectListFile ? objectListFile : "");
+    }
+    void objExit() override { LogInfo("objects: %d orders taken in this run", int(g_orderLog.size())); }
+    void objSetDirectory(const char* directory) override { CopyString(m_directory, directory, sizeof m_directory); }
+    const char* objGetDirectory() override { return m_directory; }
+    int objGetTypeId(const char*) override { return -1; }  // the sample has no type lists
+    void objGetTypeList(int, ITypeList**) override {}
+    int objGetFlagMask(const char* flagName) override { return FlagMask(flagName); }
+    IGameObject* objGetObject(int id) override { return id >= 0 && id < kFlightSize ? &g_aircraft[id] : nullptr; }
+    int objGetPlayerObjectId() override { return 0; }
+
+    void objStartFlight() override {
+        for (int i = 0; i < kFlightSize; ++i) {
+            g_aircraft[i].id = i;
+            g_aircraft[i].state = AircraftState{kPlayerX, kPlayerY, 0};
+            if (i > 0) {
+                g_aircraft[i].state.x += kOrders[0].offsets[i - 1][0];
+                g_aircraft[i].state.y += kOrders[0].offsets[i - 1][1];
+            }
+        }
+    }
+
+    void objStepFlight(float seconds) override {
+        // Each wingman closes a share of the way to its place every step.
+        const float share = seconds * 2.0f < 1.0f ? seconds * 2.0f : 1.0f;
+        for (int i = 1; i < kFlightSize; ++i) {
+            AircraftState& state = g_aircraft[i].state;
+            const Order* order = FindOrder(state.order);
+            const float targetX = kPlayerX + order->offsets[i - 1][0];
+            const float targetY = kPlayerY + order->offsets[i - 1][1];
+            state.x += (targetX - state.x) * share;
+            state.y += (targetY - state.y) * share;
+        }
+    }
+
+    int objGetAircraft(int id, AircraftState* state) override {
+        if (id < 0 || id >= kFlightSize || !state) return 0;
+        *state = g_aircraft[id].state;
+        return 1;
+    }
+    int objGetOrderCount() override { return static_cast<int>(g_orderLog.size()); }
+    const char* objGetOrderText(int index) override {
+        return index >= 0 && index < objGetOrderCount() ? g_orderLog[static_cast<size_t>(index)].c_str() : "";
+    }
+
+private:
+    char m_directory[260] = "";
+};
+
+ObjectManager g_objects;
+const sample::Published kPublished[] = {{VARN_ID_OBJ, static_cast<IObjectManager*>(&g_objects)}};
+
+void ForgetOrders() {
+    g_orderLog.clear();
+    g_orderLog.shrink_to_fit();
+}
+
+}  // namespace
+
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ForgetOrders)

@@ -1,0 +1,53 @@
+// The smallest useful module: it publishes one interface ("EXA") and uses
+// one host service (the clock "CLK") from it.
+//
+// A module exports InitDLL and ExitDLL. InitDLL attaches the module's copy of
+// the service access layer, which takes the host services from the registry,
+// then publishes the module's interfaces with the module handle as owner.
+// ExitDLL withdraws them and detaches. Interfaces are abstract classes whose
+// slot order is the contract: add new operations at the end only.
+#include "shell/log.h"
+#include "shell/shell.h"
+#include "varn/varn.h"
+
+namespace {
+
+const char kOwner[] = "EXAMPLE";  // at most 7 characters
+const char kId[] = "EXA";         // three upper-case letters
+
+// The interface other modules fetch with GetInterface("EXA").
+class IExample {
+public:
+    // Seconds since the clock's base moment, as the host's clock tells it.
+    virtual float exaGetTime() = 0;
+};
+
+class Example final : public IExample {
+public:
+    float exaGetTime() override {
+        // Take the service for the call and give it back right after.
+        void* clock = nullptr;
+        if (!ShellGetRegistry()->GetInterface(VARN_ID_CLK, &clock)) return 0;
+        IClock* time = static_cast<IClock*>(clock);
+        time->clkUpdate();
+        const float seconds = time->clkGetTime();
+        ShellGetRegistry()->ReleaseInterface(VARN_ID_CLK, &clock);
+        return seconds;
+    }
+};
+
+Example g_example;
+
+}  // namespace
+
+extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
+    ShellAttach(kOwner, registry);
+    registry->RegisterInterface(kId, static_cast<IExample*>(&g_example), module);
+    LogInfo("example: ready at %.1f s", g_example.exaGetTime());  // written when [Debug] LogFile is set
+    return 1;
+}
+
+extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
+    ShellGetRegistry()->UnregisterInterface(kId);
+    return ShellDetach(kOwner);
+}
