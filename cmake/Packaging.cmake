@@ -27,7 +27,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/path
   ${CMAKE_SOURCE_DIR}/files/string_pool.h DESTINATION SDK/include/files)
 # The INI library: settings files, and the options document "OPT" lends.
 install(FILES ${CMAKE_SOURCE_DIR}/ini/ini_file.h ${CMAKE_SOURCE_DIR}/ini/ini_arena.h
-  ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h DESTINATION SDK/include/ini)
+  ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h ${CMAKE_SOURCE_DIR}/ini/ini_key_names.h DESTINATION SDK/include/ini)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
 install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake

@@ -80,7 +80,7 @@ bool CopySection(IniFile& source, IniFile& target, const char* section) {
     if (!value) return false;
     bool copied = true;
     // Walks the key objects themselves, so names of any length are copied whole.
-    for (IniKey* key = static_cast<IniKey*>(from->keys.First()); key; key = static_cast<IniKey*>(from->keys.Next())) {
+    for (IniKey* key = static_cast<IniKey*>(from->Keys().First()); key; key = static_cast<IniKey*>(from->Keys().Next())) {
         CopyString(value, key->text, kCopyValueSize);
         if (!target.SetString(section, key->name, value)) copied = false;
     }

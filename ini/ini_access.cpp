@@ -229,5 +229,5 @@ int IniFile::CountNumberedKeys(const char* section, const char* format) {
 }
 
 int IniSection::CountNumberedKeys(const char* format) {
-    return CountNumbered(format, keys.Count(), [this](const char* name) { return HasKey(name); });
+    return CountNumbered(format, Keys().Count(), [this](const char* name) { return HasKey(name); });
 }

@@ -3,8 +3,10 @@
 #include "shell/shell_memory.h"
 
 namespace {
+// Blocks double from a few slots, so that a small document stays small and a
+// document of a million keys takes a few dozen blocks, up to this many bytes.
 const size_t kFirstBlockSlots = 16;
-const size_t kLargestBlockSlots = 4096;
+const size_t kLargestBlockBytes = size_t{8} << 20;
 }  // namespace
 
 IniArena::IniArena(size_t slotSize) : m_nextBlockSlots(kFirstBlockSlots) {
@@ -26,11 +28,17 @@ void* IniArena::Take() {
         m_blocks = block;
         m_unused = reinterpret_cast<char*>(block + 1);
         m_end = m_unused + m_slotSize * m_nextBlockSlots;
-        if (m_nextBlockSlots < kLargestBlockSlots) m_nextBlockSlots *= 2;
+        if (m_slotSize * m_nextBlockSlots * 2 <= kLargestBlockBytes) m_nextBlockSlots *= 2;
     }
     void* slot = m_unused;
     m_unused += m_slotSize;
     return slot;
+}
+
+void IniArena::Expect(size_t slots) {
+    const size_t largest = kLargestBlockBytes / m_slotSize;
+    if (slots > largest) slots = largest;
+    if (slots > m_nextBlockSlots) m_nextBlockSlots = slots;
 }
 
 void IniArena::Give(void* slot) {

@@ -15,6 +15,10 @@ public:
     IniArena& operator=(const IniArena&) = delete;
 
     void* Take();  // null when no block can be allocated
+    // About this many slots will be taken soon: the next block is made big
+    // enough for them (up to the largest block size) rather than growing there
+    // block by block.
+    void Expect(size_t slots);
     void Give(void* slot);
     void Release();
 

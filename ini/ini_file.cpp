@@ -42,11 +42,16 @@ struct ByteClasses {
 };
 const ByteClasses kClasses;
 
-}  // namespace
+// One line of text, trimmed in place.
+struct LineView {
+    char* text;    // the first non-blank character
+    char* equals;  // the first '=' that is a character of its own, or null
+    char* next;    // where the following line starts
+};
 
 // One line of text: the bytes up to the next CR, LF or zero byte, which
 // becomes a zero byte, trimmed in place.
-void IniFile::ScanLine(char* start, LineView* line) {
+void ScanLine(char* start, LineView* line) {
     char* p = start;
     char* equals = nullptr;
     bool highBeforeEquals = false;
@@ -73,7 +78,45 @@ void IniFile::ScanLine(char* start, LineView* line) {
     line->equals = equals;
 }
 
-namespace {
+// Blanks inside a line: white space other than the line ends.
+inline bool IsLineBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+// The first CR, LF or zero byte at or after p. Words are read only while they
+// lie wholly before limit, the end of the storage the text is in.
+char* FindLineEnd(char* p, const char* limit) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const uint64_t ones = 0x0101010101010101ull;
+    const uint64_t highs = 0x8080808080808080ull;
+    while (limit - p >= 8) {
+        uint64_t word;
+        memcpy(&word, p, sizeof word);
+        // A high bit for each byte that is zero, CR or LF; the lowest one
+        // marked is always exact.
+        const uint64_t cr = word ^ (ones * '\r');
+        const uint64_t lf = word ^ (ones * '\n');
+        const uint64_t found = ((word - ones) & ~word) | ((cr - ones) & ~cr) | ((lf - ones) & ~lf);
+        if (found & highs) return p + (__builtin_ctzll(found & highs) >> 3);
+        p += 8;
+    }
+#endif
+    while (*p && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
+
+// The start of the first line at or after p (p starts a line) whose first
+// non-blank character is '[' or '#', or end: the lines before it are key
+// lines or lines to ignore. Nothing is changed in the text.
+char* FindDirectiveLine(char* p, char* end, const char* limit) {
+    while (p < end) {
+        char* line = p;
+        while (IsLineBlank(static_cast<unsigned char>(*p))) ++p;
+        if (*p == '[' || *p == '#') return line;
+        p = FindLineEnd(p, limit);
+        // The empty line between a CR and its LF holds nothing to look at.
+        p += p[0] == '\r' && p[1] == '\n' ? 2 : 1;
+    }
+    return end;
+}
 
 // Removes a closing ']' that is a character of its own (not the trail byte of
 // a double-byte character).
@@ -98,7 +141,17 @@ bool SameFileName(const char* a, const char* b) {
 
 IniStore::IniStore() : keys(sizeof(IniKey)), sections(sizeof(IniSection)), nodes(sizeof(CursorList::Node)) {}
 
+void IniStore::Expect(size_t textBytes) {
+    // Small texts grow the blocks as they go. A big one is sized from its
+    // length: a section rarely takes fewer than 256 bytes. Keys are made as
+    // sections are looked into, so their blocks grow as they go.
+    if (textBytes < (size_t{1} << 20)) return;
+    sections.Expect(textBytes / 256);
+    nodes.Expect(textBytes / 256);
+}
+
 void IniStore::Release() {
+    names.Release();
     keys.Release();
     sections.Release();
     nodes.Release();
@@ -115,23 +168,30 @@ IniSection* IniSection::Make(IniStore* store, char* name) {
 void IniSection::Free(IniSection* section) {
     if (!section) return;
     IniStore* store = section->store;
-    for (CursorList::Node* node = section->keys.HeadNode(); node;) {
+    for (CursorList::Node* node = section->m_keys.HeadNode(); node;) {
         CursorList::Node* next = node->next;
         store->keys.Give(node->element);
         store->nodes.Give(node);
         node = next;
     }
-    section->keys.Forget();
+    section->m_keys.Forget();
     section->~IniSection();
     store->sections.Give(section);
 }
 
 IniKey* IniSection::FindKey(const char* key) {
+    CursorList& keys = Keys();
     return keyIndex.Find(keys, key) ? static_cast<IniKey*>(keys.Current()) : nullptr;
+}
+
+void IniSection::SetPendingLines(char* begin, char* end) {
+    m_pendingBegin = begin < end ? begin : nullptr;
+    m_pendingEnd = begin < end ? end : nullptr;
 }
 
 bool IniSection::AppendKey(IniKey* key) {
     if (!key) return false;
+    CursorList& keys = Keys();
     void* node = store->nodes.Take();
     if (!node) return false;
     keys.AppendNode(static_cast<CursorList::Node*>(node), key);
@@ -140,6 +200,7 @@ bool IniSection::AppendKey(IniKey* key) {
 }
 
 void IniSection::DeleteCurrentKey() {
+    CursorList& keys = Keys();
     IniKey* key = static_cast<IniKey*>(keys.Current());
     if (!key) return;
     store->nodes.Give(keys.UnlinkCurrent());
@@ -147,13 +208,15 @@ void IniSection::DeleteCurrentKey() {
     store->keys.Give(key);
 }
 
-void IniSection::CurrentKeyName(char* destination, int size) const {
-    const IniKey* key = static_cast<const IniKey*>(keys.Current());
+void IniSection::CurrentKeyName(char* destination, int size) {
+    const IniKey* key = static_cast<const IniKey*>(Keys().Current());
     if (key) CopyString(destination, key->name, size);
 }
 
-IniKey* IniFile::MakeKey(char* name) {
-    IniKey* key = static_cast<IniKey*>(m_store.keys.Take());
+IniKey* IniFile::MakeKey(char* name) { return m_store.MakeKey(name); }
+
+IniKey* IniStore::MakeKey(char* name) {
+    IniKey* key = static_cast<IniKey*>(keys.Take());
     if (!key) return nullptr;
     key->name = name;
     key->type = kIniString;
@@ -171,6 +234,7 @@ IniFile::IniFile(const char* name, int writeBackDefaults, int doNotLoad, int ext
     : m_sectionIndex(SectionNameOf) {
     m_path[0] = 0;
     MakeFilePath(nullptr, name, "INI", m_path, sizeof m_path);
+    m_store.documentPath = m_path;
     int64_t size = 0;
     if (IFileManager* files = ShellGetFileManager()) size = files->fmgGetFileSize(m_path);
     if (size < 0) size = 0;
@@ -187,11 +251,14 @@ IniFile::IniFile(const char* name, int writeBackDefaults, int doNotLoad, int ext
 }
 
 void IniFile::ClearSections() {
+    // Keys, sections and nodes all live in the store's blocks, released at
+    // once below; a section's key index is the only memory of its own.
     for (CursorList::Node* node = m_sections.HeadNode(); node; node = node->next) {
-        IniSection::Free(static_cast<IniSection*>(node->element));
+        static_cast<IniSection*>(node->element)->keyIndex.Release();
     }
     m_sections.Forget();
     m_sectionIndex.Release();
+    m_sectionIndex.Expect(0);
     m_store.Release();  // the blocks of every key, section and node
 }
 
@@ -221,153 +288,13 @@ int IniFile::SetWriteBackDefaults(int flag) {
 
 // ---- Loading ----------------------------------------------------------------------
 
-// Names of entries that could not be stored while reading (no memory): a later
-// entry of the same name is still a duplicate and is dropped, so a failure
-// loses the entry but never lets another take its place. Up to kCapacity names
-// are remembered; the names are texts of the pool.
-struct IniFile::LostNames {
-    static const int kCapacity = 32;
-    const char* names[kCapacity];
-    int count = 0;
-    void Add(const char* name) {
-        if (count < kCapacity && !IsEmptyString(name)) names[count++] = name;
-    }
-    bool Has(const char* name) const {
-        if (IsEmptyString(name)) return false;
-        for (int i = 0; i < count; ++i) {
-            if (IniNamesEqual(names[i], name)) return true;
-        }
-        return false;
-    }
-};
-
-// The names of the keys of the section being read, to find a repeated name
-// with one probe instead of a walk over the section. It answers as the
-// section's own look-up does: the first key of that name and its position.
-// Emptied for each section by a new generation; without memory it is unusable
-// and the section's look-up answers instead.
-class IniFile::KeyNameSet {
-public:
-    ~KeyNameSet() {
-        if (m_slots) ShellFree(m_slots);
-    }
-    void Begin() {
-        ++m_generation;
-        m_entries = 0;
-        m_broken = false;
-        lost.count = 0;
-    }
-    // The key named name in section, leaving the section's position as its own
-    // look-up would; null when there is none.
-    IniKey* Find(IniSection* section, const char* name) {
-        if (!Ready(section)) return section->FindKey(name);
-        if (IsEmptyString(name)) return nullptr;
-        const uint32_t hash = QuickHash(name);
-        m_lastHash = hash;
-        for (uint32_t slot = hash & m_mask; m_slots[slot].generation == m_generation; slot = (slot + 1) & m_mask) {
-            const Entry& entry = m_slots[slot];
-            IniKey* key = static_cast<IniKey*>(entry.node->element);
-            if (entry.hash == hash && IniNamesEqual(key->name, name)) {
-                section->keys.SetPosition(entry.node, entry.index);
-                return key;
-            }
-        }
-        section->keys.SetPosition(nullptr, -1);
-        return nullptr;
-    }
-    // After a key was appended to section.
-    void Added(IniSection* section) {
-        const int32_t count = section->keys.Count();
-        if (m_broken || !m_slots || m_entries != count - 1) {
-            m_broken = true;
-            return;
-        }
-        if (static_cast<uint32_t>(count) * 2u > m_mask + 1)
-            Rebuild(section);
-        else
-            Insert(section->keys.TailNode(), count - 1, m_lastHash);
-    }
-
-private:
-    struct Entry {
-        CursorList::Node* node;
-        int32_t index;
-        uint32_t hash;
-        uint32_t generation;
-    };
-
-    // A section holds few keys: the length and a few letters (without case)
-    // tell most names apart, and equal names always agree on them.
-    static uint32_t QuickHash(const char* name) {
-        const size_t length = strlen(name);
-        auto fold = [](char c) {
-            unsigned byte = static_cast<unsigned char>(c);
-            return byte - ((byte - 'a' < 26u) << 5);
-        };
-        uint32_t hash = static_cast<uint32_t>(length) * 0x9E3779B1u;
-        if (length) {
-            hash ^= fold(name[0]) ^ fold(name[length - 1]) << 8 ^ fold(name[length / 2]) << 16 ^
-                    fold(name[length > 1 ? length - 2 : 0]) << 24;
-        }
-        hash ^= hash >> 15;
-        hash *= 0x2c1b3c6du;
-        hash ^= hash >> 12;
-        return hash;
-    }
-
-    // The set holds exactly the keys of section.
-    bool Ready(IniSection* section) {
-        if (!m_broken && !m_slots) Rebuild(section);
-        if (!m_broken && m_entries != section->keys.Count()) m_broken = true;
-        return !m_broken;
-    }
-    void Rebuild(IniSection* section) {
-        const int32_t count = section->keys.Count();
-        uint32_t slots = m_slots ? m_mask + 1 : 64;
-        while (slots < static_cast<uint32_t>(count) * 4u) slots *= 2;
-        if (!m_slots || slots != m_mask + 1) {
-            Entry* table = static_cast<Entry*>(ShellAlloc(sizeof(Entry) * slots));
-            if (!table) {
-                m_broken = true;
-                return;
-            }
-            if (m_slots) ShellFree(m_slots);
-            m_slots = table;
-            m_mask = slots - 1;
-        }
-        memset(m_slots, 0, sizeof(Entry) * (m_mask + 1));
-        m_generation = 1;
-        m_entries = 0;
-        int32_t index = 0;
-        for (CursorList::Node* node = section->keys.HeadNode(); node; node = node->next) {
-            Insert(node, index++, QuickHash(static_cast<const IniKey*>(node->element)->name));
-        }
-    }
-    void Insert(CursorList::Node* node, int32_t index, uint32_t hash) {
-        uint32_t slot = hash & m_mask;
-        while (m_slots[slot].generation == m_generation) slot = (slot + 1) & m_mask;
-        m_slots[slot] = {node, index, hash, m_generation};
-        ++m_entries;
-    }
-
-    Entry* m_slots = nullptr;
-    uint32_t m_mask = 0;
-    uint32_t m_generation = 1;
-    int32_t m_entries = 0;
-    uint32_t m_lastHash = 0;  // of the name last looked up: the key appended next
-    bool m_broken = false;
-
-public:
-    LostNames lost;  // keys of this section that could not be stored
-};
-
 // The files being read, from the one just opened back to the document's own:
 // an include of one of them would never end.
 struct IniFile::LoadChain {
     const char* path;
     const LoadChain* parent;
     int depth;
-    LostNames* lostSections;
+    IniLostNames* lostSections;
 };
 
 bool IniFile::Load(const char* path) { return LoadFile(path, nullptr); }
@@ -418,15 +345,14 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
 
     text[count] = 0;
     m_pool.Advance(count + 1);
+    m_store.Expect(static_cast<size_t>(count));
+    if (count >= (1 << 20)) m_sectionIndex.Expect(m_sections.Count() + count / 256);
 
     // Sections that could not be stored, over the whole load with its includes.
-    LostNames ownLostSections;
-    LostNames* lostSections = chain ? chain->lostSections : &ownLostSections;
+    IniLostNames ownLostSections;
+    IniLostNames* lostSections = chain ? chain->lostSections : &ownLostSections;
     CursorList includes;  // names of included files, pointers into the pool
-    {
-        KeyNameSet names;
-        ParseText(text, text + count + 1, path, includes, names, *lostSections);
-    }
+    ParseText(text, text + count + 1, m_pool.Start() + m_pool.Capacity(), path, includes, *lostSections);
 
     LoadChain link = {path, chain, chain ? chain->depth + 1 : 0, lostSections};
     for (void* name = includes.First(); name; name = includes.Next()) {
@@ -435,24 +361,26 @@ bool IniFile::LoadFile(const char* path, const LoadChain* chain) {
     return complete;
 }
 
-// The text becomes a run of zero-terminated lines as it is walked: every CR
-// and LF turns into a zero byte.
-void IniFile::ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names,
-                        LostNames& lostSections) {
+// Walks the lines that begin with '[' or '#': headers make sections, include
+// lines name files to read next. Each section keeps the lines up to the next
+// such line as its key lines, read when it is first looked into; lines
+// outside sections are ignored. Lines walked turn into zero-terminated
+// strings: their CR, LF or zero byte becomes a zero byte.
+void IniFile::ParseText(char* text, char* end, const char* limit, const char* path, CursorList& includes,
+                        IniLostNames& lostSections) {
     LineView line;
-    bool scanned = false;  // line holds the line at the walk's position
-    char* next = text;
-    while (scanned || next < end) {
-        if (!scanned) {
-            ScanLine(next, &line);
-            next = line.next;
-        }
-        scanned = false;
+    char* next = FindDirectiveLine(text, end, limit);
+    while (next < end) {
+        ScanLine(next, &line);
+        next = line.next;
         if (*line.text == '[') {
             char* name = line.text + 1;
             StripClosingBracket(name);
+            char* keysEnd = FindDirectiveLine(next, end, limit);
+            char* keysBegin = next;
+            next = keysEnd;
             if (HasSection(name) || lostSections.Has(name)) {
-                // Its key lines are skipped below: only '[' and '#' lines count here.
+                // Its key lines are skipped with it.
                 LogWarning("Deleting duplicate section %s from %s...", name, path);
                 continue;
             }
@@ -462,63 +390,69 @@ void IniFile::ParseText(char* text, char* end, const char* path, CursorList& inc
                 lostSections.Add(name);
                 continue;
             }
-            names.Begin();
-            scanned = ReadKeys(section, &next, end, path, names, &line);
+            section->SetPendingLines(keysBegin, keysEnd);
             if (!AppendSection(section)) {
                 LogError("Unable to append section %s to the list, file %s!", name, path);
                 IniSection::Free(section);
                 lostSections.Add(name);
             }
-        } else if (*line.text == '#') {
-            char* blank = FindChar(line.text + 1, ' ');
-            if (!blank) continue;
+            continue;
+        }
+        // A '#' line: an include or nothing; the lines after it up to the next
+        // header belong to no section.
+        char* blank = FindChar(line.text + 1, ' ');
+        if (blank) {
             *blank = 0;
-            if (!StringsEqual(line.text + 1, "include", false)) continue;
-            char* name = blank + 1;
-            while (IniIsSpace(static_cast<unsigned char>(*name))) ++name;
-            if (*name == '"') {
-                ++name;
-                if (char* quote = FindChar(name, '"')) *quote = 0;
-            } else if (char* stop = FindChar(name, ' ')) {
-                *stop = 0;
-            }
-            if (*name && !includes.Append(name)) {
-                LogError("Unable to append include file %s to the list, file %s!", name, path);
+            if (StringsEqual(line.text + 1, "include", false)) {
+                char* name = blank + 1;
+                while (IniIsSpace(static_cast<unsigned char>(*name))) ++name;
+                if (*name == '"') {
+                    ++name;
+                    if (char* quote = FindChar(name, '"')) *quote = 0;
+                } else if (char* stop = FindChar(name, ' ')) {
+                    *stop = 0;
+                }
+                if (*name && !includes.Append(name)) {
+                    LogError("Unable to append include file %s to the list, file %s!", name, path);
+                }
             }
         }
-        // Anything else (keys outside a section, comments, text before the
-        // first header) is ignored.
+        next = FindDirectiveLine(next, end, limit);
     }
 }
 
-// Reads the key lines after a header. True when it stopped at a header or a
-// '#' line, which is then left in *line for the caller.
-bool IniFile::ReadKeys(IniSection* section, char** next, char* end, const char* path, KeyNameSet& names,
-                       LineView* line) {
-    while (*next < end) {
-        ScanLine(*next, line);
-        *next = line->next;
-        char* text = line->text;
-        if (*text == '[' || *text == '#') return true;
-        if (!*text || *text == ';' || !line->equals) continue;
-        char* equals = line->equals;
+// Makes the section's key lines into keys, in file order. The first
+// definition of a name wins, even when it could not be stored.
+void IniSection::ReadPendingKeys() {
+    char* next = m_pendingBegin;
+    char* const end = m_pendingEnd;
+    m_pendingBegin = m_pendingEnd = nullptr;  // the look-ups below see the keys read so far
+    IniKeyNames& names = store->names;
+    names.Begin();
+    const char* path = store->documentPath;
+    LineView line;
+    while (next < end) {
+        ScanLine(next, &line);
+        next = line.next;
+        char* text = line.text;
+        if (!*text || *text == ';' || !line.equals) continue;
+        char* equals = line.equals;
         *equals = 0;
         char* nameEnd = equals;
         while (nameEnd > text && IniIsSpace(static_cast<unsigned char>(nameEnd[-1]))) --nameEnd;
         *nameEnd = 0;
-        char* name = text;
+        char* keyName = text;
         char* value = equals + 1;
         while (IniIsSpace(static_cast<unsigned char>(*value))) ++value;
 
-        // The first definition of a name wins, even when it could not be stored.
-        if (names.Find(section, name) || names.lost.Has(name)) {
-            LogNotice("Deleting duplicate key %s from %s...", name, m_path);
+        if (names.Find(this, keyName) || names.lost.Has(keyName)) {
+            LogNotice("Deleting duplicate key %s from %s...", keyName, path);
             continue;
         }
-        IniKey* key = MakeKey(name);
+        IniKey* key = store->MakeKey(keyName);
         if (!key) {
-            LogError("Unable to allocate key %s, file %s!", name, path);
-            names.lost.Add(name);
+            LogError("Unable to allocate key %s, file %s!", keyName, path);
+            names.lost.Add(keyName);
             continue;
         }
         if (*value) {
@@ -526,15 +460,14 @@ bool IniFile::ReadKeys(IniSection* section, char** next, char* end, const char* 
             key->intValue = IniParseInt(value);
             key->floatValue = IniParseFloat(value);
         }
-        if (!section->AppendKey(key)) {
-            LogError("Unable to append key %s to section %s, file %s!", name, section->name, path);
-            FreeKey(key);
-            names.lost.Add(name);
+        if (!AppendKey(key)) {
+            LogError("Unable to append key %s to section %s, file %s!", keyName, name, path);
+            store->keys.Give(key);
+            names.lost.Add(keyName);
             continue;
         }
-        names.Added(section);
+        names.Added(this);
     }
-    return false;
 }
 
 // ---- Look-ups and changes -------------------------------------------------------

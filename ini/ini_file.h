@@ -12,6 +12,7 @@
 #include "files/cursor_list.h"
 #include "files/string_pool.h"
 #include "ini/ini_arena.h"
+#include "ini/ini_key_names.h"
 #include "ini/ini_name_index.h"
 
 #include <cstddef>
@@ -29,15 +30,26 @@ struct IniKey {
     float floatValue;
 };
 
-// Where a document keeps its keys, sections and list nodes.
+// Where a document keeps its keys, sections and list nodes, and what its
+// sections need to read their key lines.
 struct IniStore {
     IniStore();
     void Release();
+    // A text of this many bytes is about to be read into the store.
+    void Expect(size_t textBytes);
+    // A key of string type with every representation empty (null when there
+    // is no memory for it).
+    IniKey* MakeKey(char* name);
     IniArena keys;
     IniArena sections;
     IniArena nodes;
+    IniKeyNames names;               // of the section whose key lines are being read
+    const char* documentPath = "";   // for the messages of reading key lines
 };
 
+// A section's key lines are made into keys the first time the section is
+// looked into, not when the file is read: a big document costs only what is
+// read of it. Everything below that touches the keys reads them first.
 class IniSection {
 public:
     // A section of the given name (a text the document keeps), kept in store;
@@ -47,10 +59,10 @@ public:
 
     IniKey* FindKey(const char* key);
     bool HasKey(const char* key) { return FindKey(key) != nullptr; }
-    int KeyCount() const { return keys.Count(); }
-    void RewindKeys() { keys.First(); }
-    void NextKey() { keys.Next(); }
-    void CurrentKeyName(char* destination, int size) const;
+    int KeyCount() { return Keys().Count(); }
+    void RewindKeys() { Keys().First(); }
+    void NextKey() { Keys().Next(); }
+    void CurrentKeyName(char* destination, int size);
     int CountNumberedKeys(const char* format);
 
     // Appends a key made by the section's document; false (and the key is
@@ -59,14 +71,28 @@ public:
     // Unlinks and frees the key at the list position.
     void DeleteCurrentKey();
 
+    // The keys (of IniKey), in file order; change the list only through this
+    // class.
+    CursorList& Keys() {
+        if (m_pendingBegin) ReadPendingKeys();
+        return m_keys;
+    }
+    // The key lines of the text [begin, end) of the document's pool, to be
+    // read when the section is first looked into.
+    void SetPendingLines(char* begin, char* end);
+
     char* name;
-    CursorList keys;  // of IniKey; change it only through this class
     IniNameIndex keyIndex;
     IniStore* store;
 
 private:
     IniSection(IniStore* sectionStore, char* sectionName);
     ~IniSection() = default;
+    void ReadPendingKeys();
+
+    CursorList m_keys;
+    char* m_pendingBegin = nullptr;
+    char* m_pendingEnd = nullptr;
 };
 
 class IniFile {
@@ -163,19 +189,9 @@ public:
 
 private:
     struct LoadChain;
-    struct LostNames;
-    class KeyNameSet;
-    // One line of text, trimmed in place.
-    struct LineView {
-        char* text;    // the first non-blank character
-        char* equals;  // the first '=' that is a character of its own, or null
-        char* next;    // where the following line starts
-    };
-    static void ScanLine(char* start, LineView* line);
     bool LoadFile(const char* path, const LoadChain* chain);
-    void ParseText(char* text, char* end, const char* path, CursorList& includes, KeyNameSet& names,
-                   LostNames& lostSections);
-    bool ReadKeys(IniSection* section, char** next, char* end, const char* path, KeyNameSet& names, LineView* line);
+    void ParseText(char* text, char* end, const char* limit, const char* path, CursorList& includes,
+                   IniLostNames& lostSections);
     bool AppendSection(IniSection* section);
     IniSection* MakeSection(const char* name);
     char* StoreString(const char* text);

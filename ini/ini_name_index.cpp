@@ -29,7 +29,8 @@ bool IniNameIndex::Build(const CursorList& list) {
     Release();
     // At most half of the slots in use keeps the probe runs short.
     uint32_t slots = 32;
-    while (slots < static_cast<uint32_t>(list.Count()) * 2u + 2u) {
+    const int32_t entries = list.Count() > m_expected ? list.Count() : m_expected;
+    while (slots < static_cast<uint32_t>(entries) * 2u + 2u) {
         if (slots >= (1u << 30)) return false;
         slots *= 2;
     }

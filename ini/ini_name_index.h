@@ -34,6 +34,9 @@ public:
     void Invalidate() { m_stale = true; }
     // Frees the index (it is rebuilt when needed).
     void Release();
+    // The list is about to grow to about this many elements: the index, when
+    // next built, is made big enough for them at once.
+    void Expect(int32_t entries) { m_expected = entries; }
 
     // Lists shorter than this are searched directly.
     static constexpr int32_t kMinIndexed = 16;
@@ -54,4 +57,5 @@ private:
     uint32_t m_mask = 0;      // slot count - 1 (a power of two)
     int32_t m_entries = 0;
     bool m_stale = true;
+    int32_t m_expected = 0;
 };

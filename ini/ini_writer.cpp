@@ -117,8 +117,8 @@ bool IniFile::WriteText(TextSink sink, void* context) {
         out.Text(section->name);
         out.Put("]", 1);
         out.LineEnd();
-        for (IniKey* key = static_cast<IniKey*>(section->keys.First()); key;
-             key = static_cast<IniKey*>(section->keys.Next())) {
+        for (IniKey* key = static_cast<IniKey*>(section->Keys().First()); key;
+             key = static_cast<IniKey*>(section->Keys().Next())) {
             WriteKey(out, key);
         }
         out.LineEnd();

@@ -55,6 +55,11 @@ bool HeapOwns(HeapHandle heap, const void* block);  // block was allocated here 
 size_t HeapBlockSize(HeapHandle heap, const void* block);
 size_t HeapCompactPrivate(HeapHandle heap);         // largest free block after compaction (0: unknown)
 void HeapDestroyPrivate(HeapHandle heap);           // frees every block still allocated
+// A block of the C heap, freed with free(). A large block (a big
+// configuration text, a block of thousands of keys) is backed by large pages
+// where the system offers them, so that it is brought in by a few page faults
+// instead of thousands. Not zeroed; null on failure.
+void* AllocateCBlock(size_t size);
 
 // ---- Dynamic libraries ----------------------------------------------------
 using LibraryHandle = void*;

@@ -49,6 +49,9 @@ void* HeapAllocate(HeapHandle heap, size_t size) {
     return block;
 }
 
+// Large pages need a privilege a game does not hold.
+void* AllocateCBlock(size_t size) { return malloc(size ? size : 1); }
+
 bool HeapOwns(HeapHandle heap, const void* block) {
     return heap && block && HeapValidate(static_cast<HANDLE>(heap), 0, block);
 }

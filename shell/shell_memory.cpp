@@ -63,7 +63,7 @@ private:
 FallbackBlocks g_fallback;
 
 void* FallbackAlloc(size_t size) {
-    void* block = malloc(size ? size : 1);
+    void* block = plat::AllocateCBlock(size);
 #ifndef NDEBUG
     if (block) memset(block, plat::kFreshBlockPoison, size ? size : 1);  // as the private heap's blocks
 #endif

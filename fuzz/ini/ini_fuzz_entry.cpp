@@ -57,7 +57,7 @@ std::string FuzzIniLoad(const uint8_t* data, size_t size) {
         // Typed reads and writes on whatever was read.
         ini.RewindSections();
         if (IniSection* section = ini.CurrentSection()) {
-            if (IniKey* key = static_cast<IniKey*>(section->keys.First())) {
+            if (IniKey* key = static_cast<IniKey*>(section->Keys().First())) {
                 char text[260];
                 ini.GetString(section->name, key->name, "", text, sizeof text, 1);
                 ini.GetBool(section->name, key->name, 0);

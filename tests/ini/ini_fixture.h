@@ -67,8 +67,8 @@ protected:
         ini.RewindSections();
         for (IniSection* section = ini.CurrentSection(); section; ini.NextSection(), section = ini.CurrentSection()) {
             out += "[" + std::string(section->name) + "]\n";
-            for (IniKey* key = static_cast<IniKey*>(section->keys.First()); key;
-                 key = static_cast<IniKey*>(section->keys.Next())) {
+            for (IniKey* key = static_cast<IniKey*>(section->Keys().First()); key;
+                 key = static_cast<IniKey*>(section->Keys().Next())) {
                 out += std::string(key->name) + "=" + (key->text ? key->text : "") + "\n";
             }
         }

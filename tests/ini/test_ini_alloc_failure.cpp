@@ -33,8 +33,8 @@ Entries Collect(IniFile& ini) {
     ini.RewindSections();
     for (IniSection* section = ini.CurrentSection(); section; ini.NextSection(), section = ini.CurrentSection()) {
         entries[std::string(section->name) + "/"] = "";
-        for (IniKey* key = static_cast<IniKey*>(section->keys.First()); key;
-             key = static_cast<IniKey*>(section->keys.Next())) {
+        for (IniKey* key = static_cast<IniKey*>(section->Keys().First()); key;
+             key = static_cast<IniKey*>(section->Keys().Next())) {
             entries[std::string(section->name) + "/" + key->name] = key->text ? key->text : "";
         }
     }

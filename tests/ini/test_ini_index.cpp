@@ -125,7 +125,7 @@ TEST_F(IniTest, KeyLookUpsMatchTheRotatingSearch) {
         case 3: {  // a key appended directly may repeat a name
             static char dupUpper[] = "Dup";
             static char dupLower[] = "dup";
-            IniKey* key = ini.MakeKey(section->keys.Count() % 2 ? dupUpper : dupLower);
+            IniKey* key = ini.MakeKey(section->Keys().Count() % 2 ? dupUpper : dupLower);
             model.Append(key->name);
             ASSERT_TRUE(ini.AddKey("S", key));
             break;
@@ -135,9 +135,9 @@ TEST_F(IniTest, KeyLookUpsMatchTheRotatingSearch) {
             break;
         }
         ASSERT_EQ(section->KeyCount(), static_cast<int>(model.names.size())) << "step " << step;
-        ASSERT_EQ(section->keys.CurrentIndex(), model.current) << "step " << step;
+        ASSERT_EQ(section->Keys().CurrentIndex(), model.current) << "step " << step;
         if (model.current >= 0) {
-            ASSERT_EQ(std::string(static_cast<IniKey*>(section->keys.Current())->name), model.names[model.current]);
+            ASSERT_EQ(std::string(static_cast<IniKey*>(section->Keys().Current())->name), model.names[model.current]);
         }
     }
     EXPECT_GT(ini.KeyCount("S"), IniNameIndex::kMinIndexed);

@@ -269,3 +269,42 @@ TEST_F(IniTest, NameLengthsAtTheBufferLimit) {
 }
 
 }  // namespace
+
+// A section's key lines become keys when the section is first looked into:
+// the duplicate notice comes then and only once, and every operation sees the
+// file's keys first.
+TEST_F(IniTest, KeyLinesAreReadWhenTheSectionIsFirstLookedInto) {
+    ASSERT_TRUE(Write("lazy.ini", "[A]\nK=1\nk=2\n[B]\nX=1\n[C]\nY=1\n[D]\nZ=1\nz=9\n[E]\nW=1\n"));
+    IniFile ini("lazy.ini", 0, 0, 100);
+    EXPECT_FALSE(m_log.Has(LogSeverity::Notice, "Deleting duplicate key k from .\\lazy.ini..."));
+    EXPECT_EQ(ini.KeyCount("A"), 1);
+    EXPECT_TRUE(m_log.Has(LogSeverity::Notice, "Deleting duplicate key k from .\\lazy.ini..."));
+    const size_t logged = m_log.Count();
+    EXPECT_EQ(ini.KeyCount("A"), 1);
+    EXPECT_EQ(m_log.Count(), logged);
+    ini.DeleteSection("B");
+    ASSERT_NE(ini.RenameSection("C", "C2"), nullptr);
+    EXPECT_EQ(ini.GetInt("C2", "Y", 0), 1);
+    EXPECT_TRUE(ini.SetInt("E", "V", 2));
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(Read("lazy.ini"), initest::Native("[A]\nK=1\n\n[C2]\nY=1\n\n[D]\nZ=1\n\n[E]\nW=1\nV=2\n\n"));
+    EXPECT_TRUE(m_log.Has(LogSeverity::Notice, "Deleting duplicate key z from .\\lazy.ini..."));
+}
+
+// Line ends of every kind, at every alignment of the line before them, in a
+// pool with no room after the text: the scan for the next header never reads
+// past the text or misses an end.
+TEST_F(IniTest, LineEndsAtEveryAlignment) {
+    const std::string ends[] = {"\n", "\r\n", "\r", std::string(1, '\0')};
+    for (const std::string& end : ends) {
+        for (int pad = 0; pad < 17; ++pad) {
+            const std::string blanks(static_cast<size_t>(pad), ' ');
+            const std::string text = "[A]" + end + blanks + "K=" + std::string(pad, 'v') + end + blanks + "[B]" + end +
+                                     "\t#x" + end + "L=1" + end + "[C]" + end + "M=" + blanks + "m";
+            ASSERT_TRUE(Write("ends.ini", text));
+            IniFile ini("ends.ini", 0, 0, 0);
+            SCOPED_TRACE(testing::Message() << "end " << int(end[0]) << " pad " << pad);
+            EXPECT_EQ(Dump(ini), "[A]\nK=" + std::string(pad, 'v') + "\n[B]\n[C]\nM=m\n");
+        }
+    }
+}

@@ -25,7 +25,7 @@ TEST_F(IniTest, SaveWritesSectionsKeysAndAnEmptyLineAfterEachSection) {
     EXPECT_EQ(Read("out.INI"), Native("[A]\nText=some text\nN=3\nF=0.100000\n\n[B]\nEmpty=\n\n"));
     // Walking the lists for the save leaves their positions cleared.
     EXPECT_EQ(ini.CurrentSectionIndex(), -1);
-    EXPECT_EQ(ini.FindSection("A")->keys.CurrentIndex(), -1);
+    EXPECT_EQ(ini.FindSection("A")->Keys().CurrentIndex(), -1);
     // Nothing is left beside the file.
     EXPECT_EQ(Read("out.INI.new"), "<missing>");
 }
