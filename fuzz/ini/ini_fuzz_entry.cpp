@@ -42,6 +42,21 @@ std::string CheckRoundTrip(IniFile& ini, fuzzsupport::MemoryFileManager& files) 
     return "";
 }
 
+// Sections are read into keys when first looked into: reading them from the
+// last to the first must give the same document as reading them in order.
+std::string CheckReadOrder(IniFile& inOrder) {
+    IniFile reversed(inOrder.Path(), 0, 0, IniFile::kDefaultExtra);
+    for (int index = reversed.SectionCount() - 1; index >= 0; --index) {
+        reversed.RewindSections();
+        for (int step = 0; step < index; ++step) reversed.NextSection();
+        if (IniSection* section = reversed.CurrentSection()) section->KeyCount();
+    }
+    const std::string expected = TextOf(inOrder);
+    const std::string found = TextOf(reversed);
+    if (found != expected) return "sections read in reverse order differ:\n" + expected + "\n----\n" + found;
+    return "";
+}
+
 }  // namespace
 
 std::string FuzzIniLoad(const uint8_t* data, size_t size) {
@@ -52,7 +67,8 @@ std::string FuzzIniLoad(const uint8_t* data, size_t size) {
 
     {
         IniFile ini("fuzz.ini", 0, 0, IniFile::kDefaultExtra);
-        std::string problem = CheckRoundTrip(ini, files);
+        std::string problem = CheckReadOrder(ini);
+        if (problem.empty()) problem = CheckRoundTrip(ini, files);
         if (!problem.empty()) return problem;
         // Typed reads and writes on whatever was read.
         ini.RewindSections();
