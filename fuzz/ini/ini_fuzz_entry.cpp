@@ -5,6 +5,7 @@
 #include "tests/ini/bound_file_manager.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,11 +47,10 @@ std::string CheckRoundTrip(IniFile& ini, fuzzsupport::MemoryFileManager& files) 
 // last to the first must give the same document as reading them in order.
 std::string CheckReadOrder(IniFile& inOrder) {
     IniFile reversed(inOrder.Path(), 0, 0, IniFile::kDefaultExtra);
-    for (int index = reversed.SectionCount() - 1; index >= 0; --index) {
-        reversed.RewindSections();
-        for (int step = 0; step < index; ++step) reversed.NextSection();
-        if (IniSection* section = reversed.CurrentSection()) section->KeyCount();
-    }
+    std::vector<IniSection*> sections;
+    for (reversed.RewindSections(); IniSection* section = reversed.CurrentSection(); reversed.NextSection())
+        sections.push_back(section);
+    for (size_t i = sections.size(); i-- > 0;) sections[i]->KeyCount();
     const std::string expected = TextOf(inOrder);
     const std::string found = TextOf(reversed);
     if (found != expected) return "sections read in reverse order differ:\n" + expected + "\n----\n" + found;
