@@ -8,6 +8,7 @@
 #include "host/main_window.h"
 #include "shell/shell.h"
 #include "tests/filemanager/log_recorder.h"
+#include "tests/support/quiet_graphics_engine.h"
 #include "varn/dsp.h"
 #include "varn/gfx.h"
 #include "varn/inp.h"
@@ -28,21 +29,12 @@ namespace {
 std::string g_calls;
 void Journal(const std::string& text) { g_calls += text + " "; }
 
-struct FakeModules final : IInputManager, IDisplayManager, IGraphicsEngine, INetworkLayer {
+struct FakeModules final : IInputManager, IDisplayManager, QuietGraphicsEngine, INetworkLayer {
     void inpSetActive(int active) override { Journal("INP:" + std::to_string(active)); }
     void dspSetActive(int active) override { Journal("DSP:" + std::to_string(active)); }
     void gfxSetActive(int active) override { Journal("GFX:" + std::to_string(active)); }
     void netOnDeactivate() override { Journal("NET:off"); }
     // Not called by the host's window code.
-    IDisplay* gfxGetDisplay() override { return nullptr; }
-    int gfxLoadImage(const char*, int, int, int) override { return 0; }
-    void gfxDrawImage(float, float, float, float, int, int) override {}
-    int gfxCreateFont(const TextAttributes*) override { return 0; }
-    void gfxSelectFont(int) override {}
-    void gfxSetTextColor(const ColorRGBA*) override {}
-    void gfxBeginText() override {}
-    void gfxEndText() override {}
-    void gfxDrawText(const char*, float, float, int, int) override {}
     void netStart() override {}
     void netResetAttempt() override {}
     void netEnableQueryReporting(int, const char*, QueryReportingSetup*) override {}

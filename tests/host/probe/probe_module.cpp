@@ -4,6 +4,7 @@
 
 #include "shell/shell.h"
 #include "shell/shell_app.h"
+#include "tests/support/quiet_graphics_engine.h"
 #include "varn/varn.h"
 
 #include <windows.h>
@@ -238,17 +239,9 @@ class Menu final : public IMenuSystem {
 };
 
 // ---- Flight set ------------------------------------------------------------
-class Graphics final : public IGraphicsEngine {
+class Graphics final : public QuietGraphicsEngine {
     void gfxSetActive(int active) override { Call("~GFX", "gfxSetActive", Number(active)); }
-    IDisplay* gfxGetDisplay() override { return nullptr; }
     int gfxLoadImage(const char* name, int, int, int) override { return Answer("GFX", "gfxLoadImage", Text(name), 0); }
-    void gfxDrawImage(float, float, float, float, int, int) override {}
-    int gfxCreateFont(const TextAttributes*) override { return 0; }
-    void gfxSelectFont(int) override {}
-    void gfxSetTextColor(const ColorRGBA*) override {}
-    void gfxBeginText() override {}
-    void gfxEndText() override {}
-    void gfxDrawText(const char*, float, float, int, int) override {}
 };
 
 class Speech final : public ISpeechSystem {
