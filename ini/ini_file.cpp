@@ -13,6 +13,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Includes nested deeper than this are not read (a chain of distinct files
@@ -29,18 +33,41 @@ bool HasHighByte(const char* begin, const char* end) {
     return false;
 }
 
-// Byte classes of the line scanner.
-enum : unsigned char { kPlain = 0, kLineEnd = 1, kEquals = 2, kHighByte = 4 };
-
-struct ByteClasses {
-    unsigned char of[256];
-    ByteClasses() : of() {
-        of[0] = of[static_cast<unsigned char>('\r')] = of[static_cast<unsigned char>('\n')] = kLineEnd;
-        of[static_cast<unsigned char>('=')] = kEquals;
-        for (int c = 0x80; c < 0x100; ++c) of[c] = kHighByte;
+// The first byte at or after p that ends a line (zero, CR or LF) or, with
+// withEquals, that splits one ('=', or a byte of 0x80 or more that may lead a
+// double-byte character). Where the processor has SSE2, 16 bytes are looked at
+// at once while they lie wholly before limit; there is always such a byte
+// before limit.
+template <bool withEquals>
+char* FindStop(char* p, const char* limit) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i eq = _mm_set1_epi8('=');
+    while (limit - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, zero), _mm_cmpeq_epi8(bytes, cr)),
+                                    _mm_cmpeq_epi8(bytes, lf));
+        int bits;
+        if (withEquals)
+            bits = _mm_movemask_epi8(_mm_or_si128(hits, _mm_cmpeq_epi8(bytes, eq))) | _mm_movemask_epi8(bytes);
+        else
+            bits = _mm_movemask_epi8(hits);
+        if (bits) return p + __builtin_ctz(static_cast<unsigned>(bits));
+        p += 16;
     }
-};
-const ByteClasses kClasses;
+#else
+    (void)limit;
+#endif
+    for (;; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == 0 || c == '\r' || c == '\n') return p;
+        if (withEquals && (c == '=' || c >= 0x80)) return p;
+    }
+}
+
+inline char* FindLineEnd(char* p, const char* limit) { return FindStop<false>(p, limit); }
 
 // One line of text, trimmed in place.
 struct LineView {
@@ -50,23 +77,28 @@ struct LineView {
 };
 
 // One line of text: the bytes up to the next CR, LF or zero byte, which
-// becomes a zero byte, trimmed in place.
-void ScanLine(char* start, LineView* line) {
+// becomes a zero byte, trimmed in place. limit as for FindStop.
+void ScanLine(char* start, const char* limit, LineView* line) {
     char* p = start;
     char* equals = nullptr;
     bool highBeforeEquals = false;
     for (;;) {
-        unsigned char cls;
-        while ((cls = kClasses.of[static_cast<unsigned char>(*p)]) == kPlain) ++p;
-        if (cls == kLineEnd) break;
-        if (cls == kEquals) {
-            if (!equals) equals = p;
-        } else if (!equals) {
+        p = equals ? FindLineEnd(p, limit) : FindStop<true>(p, limit);
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == 0 || c == '\r' || c == '\n') break;
+        if (c == '=')
+            equals = p;
+        else
             highBeforeEquals = true;
-        }
         ++p;
     }
-    line->next = p + 1;
+    // The empty line between a CR and its LF is passed over with them.
+    if (p[0] == '\r' && p[1] == '\n') {
+        p[1] = 0;
+        line->next = p + 2;
+    } else {
+        line->next = p + 1;
+    }
     // White space (0x09-0x0D, 0x20) never occurs inside a double-byte character.
     while (p > start && IniIsSpace(static_cast<unsigned char>(p[-1]))) --p;
     *p = 0;
@@ -80,28 +112,6 @@ void ScanLine(char* start, LineView* line) {
 
 // Blanks inside a line: white space other than the line ends.
 inline bool IsLineBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-
-// The first CR, LF or zero byte at or after p. Words are read only while they
-// lie wholly before limit, the end of the storage the text is in.
-char* FindLineEnd(char* p, const char* limit) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    const uint64_t ones = 0x0101010101010101ull;
-    const uint64_t highs = 0x8080808080808080ull;
-    while (limit - p >= 8) {
-        uint64_t word;
-        memcpy(&word, p, sizeof word);
-        // A high bit for each byte that is zero, CR or LF; the lowest one
-        // marked is always exact.
-        const uint64_t cr = word ^ (ones * '\r');
-        const uint64_t lf = word ^ (ones * '\n');
-        const uint64_t found = ((word - ones) & ~word) | ((cr - ones) & ~cr) | ((lf - ones) & ~lf);
-        if (found & highs) return p + (__builtin_ctzll(found & highs) >> 3);
-        p += 8;
-    }
-#endif
-    while (*p && *p != '\r' && *p != '\n') ++p;
-    return p;
-}
 
 // The start of the first line at or after p (p starts a line) whose first
 // non-blank character is '[' or '#', or end: the lines before it are key
@@ -371,7 +381,7 @@ void IniFile::ParseText(char* text, char* end, const char* limit, const char* pa
     LineView line;
     char* next = FindDirectiveLine(text, end, limit);
     while (next < end) {
-        ScanLine(next, &line);
+        ScanLine(next, limit, &line);
         next = line.next;
         if (*line.text == '[') {
             char* name = line.text + 1;
@@ -432,7 +442,7 @@ void IniSection::ReadPendingKeys() {
     const char* path = store->documentPath;
     LineView line;
     while (next < end) {
-        ScanLine(next, &line);
+        ScanLine(next, end, &line);
         next = line.next;
         char* text = line.text;
         if (!*text || *text == ';' || !line.equals) continue;

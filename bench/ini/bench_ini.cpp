@@ -86,6 +86,7 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     printf("input: %zu bytes, %d sections, %d keys, %d rounds\n", text.size(), sections, keys, rounds);
 
     std::vector<double> loads;
+    std::vector<double> fullReads;
     std::vector<double> destroys;
     std::vector<double> inihTimes;
     int loadedKeys = 0;
@@ -93,6 +94,8 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     long inihKeys = 0;
 #endif
     for (int round = 0; round < rounds; ++round) {
+        // Keys are made when a section is first looked into: the load is timed
+        // alone and with every section's keys read, which is what inih does.
         Clock::time_point start = Clock::now();
         IniFile* ini = new IniFile("big.ini", 0, 0, IniFile::kDefaultExtra);
         loads.push_back(Milliseconds(start));
@@ -100,6 +103,7 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
         ini->RewindSections();
         for (IniSection* section = ini->CurrentSection(); section; ini->NextSection(), section = ini->CurrentSection())
             loadedKeys += section->KeyCount();
+        fullReads.push_back(Milliseconds(start));
         if (ini->NotLoaded() || ini->SectionCount() != sections || loadedKeys != keys) {
             fprintf(stderr, "bench_ini: the document does not hold the input (%d sections, %d keys)\n",
                     ini->SectionCount(), loadedKeys);
@@ -115,17 +119,21 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
         inihTimes.push_back(Milliseconds(start));
 #endif
     }
-    printf("IniFile first load (fresh memory; page faults included): %.2f ms\n", loads.front());
+    printf("IniFile first load and every key read (fresh memory; page faults included): %.2f ms\n",
+           fullReads.front());
     if (loads.size() > 1) loads.erase(loads.begin());
+    if (fullReads.size() > 1) fullReads.erase(fullReads.begin());
     const double load = Median(loads);
-    printf("IniFile load (file manager read + parse), later rounds: median %.2f ms, best %.2f ms, %.0f MB/s\n",
-           load, *std::min_element(loads.begin(), loads.end()), megabytes / (load / 1000.0));
+    const double full = Median(fullReads);
+    printf("IniFile load alone (file manager read, sections made), later rounds: median %.2f ms\n", load);
+    printf("IniFile load and every key read, later rounds: median %.2f ms, best %.2f ms, %.0f MB/s\n", full,
+           *std::min_element(fullReads.begin(), fullReads.end()), megabytes / (full / 1000.0));
     printf("IniFile destroy: median %.2f ms\n", Median(destroys));
 #ifdef VARN_HAVE_INIH
     const double inih = Median(inihTimes);
     printf("inih ini_parse_string (in memory, counting handler): median %.2f ms, best %.2f ms, %.0f MB/s, %ld keys\n",
            inih, *std::min_element(inihTimes.begin(), inihTimes.end()), megabytes / (inih / 1000.0), inihKeys);
-    printf("throughput ratio IniFile / inih: %.2fx (goal at least 2x)\n", inih / load);
+    printf("throughput ratio IniFile (every key read) / inih: %.2fx (goal at least 2x)\n", inih / full);
 #else
     printf("inih: not available in this build\n");
 #endif
