@@ -28,15 +28,20 @@ void* IniArena::Take() {
         m_blocks = block;
         m_unused = reinterpret_cast<char*>(block + 1);
         m_end = m_unused + m_slotSize * m_nextBlockSlots;
-        if (m_slotSize * m_nextBlockSlots * 2 <= kLargestBlockBytes) m_nextBlockSlots *= 2;
+        const size_t largest = LargestBlockSlots();
+        m_nextBlockSlots = m_nextBlockSlots * 2 < largest ? m_nextBlockSlots * 2 : largest;
     }
     void* slot = m_unused;
     m_unused += m_slotSize;
     return slot;
 }
 
+// A block, with its header, of at most kLargestBlockBytes: a whole number of
+// large pages where the system backs big blocks with them.
+size_t IniArena::LargestBlockSlots() const { return (kLargestBlockBytes - sizeof(Block)) / m_slotSize; }
+
 void IniArena::Expect(size_t slots) {
-    const size_t largest = kLargestBlockBytes / m_slotSize;
+    const size_t largest = LargestBlockSlots();
     if (slots > largest) slots = largest;
     if (slots > m_nextBlockSlots) m_nextBlockSlots = slots;
 }

@@ -27,6 +27,8 @@ private:
         Block* next;
     };
 
+    size_t LargestBlockSlots() const;
+
     size_t m_slotSize;
     size_t m_nextBlockSlots;
     Block* m_blocks = nullptr;
