@@ -83,11 +83,21 @@ void NormalizeCalendarDate(CalendarDate* date) {
     int64_t day = DaysBeforeYear(year) + date->day - 1;
     for (int m = 1; m < month; ++m) day += MonthLength(year, m);
     const int64_t newYear = YearOfDay(day);
+    // A date beyond the years a 32-bit year holds stops at the first or last
+    // day of that range: month and day of the real year could name a day the
+    // stopped year does not have (29 February).
+    if (newYear != Saturate(newYear)) {
+        const bool after = newYear > 0;
+        *date = CalendarDate();
+        date->year = Saturate(newYear);
+        date->month = after ? 12 : 1;
+        date->day = after ? 31 : 1;
+        return;
+    }
     day -= DaysBeforeYear(newYear);
     int newMonth = 1;
     while (day >= MonthLength(newYear, newMonth)) day -= MonthLength(newYear, newMonth++);
-    // Only a year beyond the 32-bit range can remain out of range; it stops at the end.
-    date->year = Saturate(newYear);
+    date->year = static_cast<int32_t>(newYear);
     date->month = newMonth;
     date->day = static_cast<int32_t>(day + 1);
 }

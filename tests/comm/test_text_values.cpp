@@ -115,7 +115,9 @@ const ReadCase kReadCases[] = {
     {"1/-365/2001", &kDate, "2000-01-01"},
     {"1/1000001/2000", &kDate, "4737-11-28"},
     {"1/1/2147483647/", &kDate, "2147483647-01-01"},
-    {"12/2147483647/2147483647", &kDate, "2147483647-06-09"},  // the year stops at the end,
+    {"12/2147483647/2147483647", &kDate, "2147483647-12-31"},  // beyond the last year: its last day
+    {"831//6267744647", &kDate, "2147483647-12-31"},           // not 29 February of a common year
+    {"1/-2147483647/-2147483647", &kDate, "-2147483648-01-01"},
     {"MiXed", &kTextUpper, "MIXED"},
     {"", &kTextUpper, "(absent)"},
 };
