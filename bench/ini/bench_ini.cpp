@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     // heap keeps it: the first round shows the cost of fresh pages, the others
     // the steady state.
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
-    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest glibc accepts on 64-bit
 #endif
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
     testsupport::ScratchDir dir;
