@@ -117,7 +117,7 @@ choose_windows_width() {
   else
     windows_width=32 windows_why="32-bit Wine works"
   fi
-  echo "== Windows tests run in win$windows_width: $windows_why"
+  echo "== Windows programs run in win$windows_width here: $windows_why"
 }
 
 # Brings up a Wine prefix with a persistent wineserver (each process then
