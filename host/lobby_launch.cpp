@@ -1,6 +1,6 @@
 // The start-up sequence's entry to the multiplayer launch: the launch writes
 // the screen it chooses into the host's next-screen name.
-#include "host/lobby_launch.h"
+#include "host/launch/lobby_launch.h"
 
 #include "host/startup_settings.h"
 

@@ -1,7 +1,7 @@
 #include "launch_fakes.h"
 
-#include "host/lobby_launch.h"
-#include "host/session_launch.h"
+#include "host/launch/lobby_launch.h"
+#include "host/launch/session_launch.h"
 #include "ini/ini_file.h"
 
 #include <fstream>

@@ -1,13 +1,13 @@
 // The multiplayer launch: reads the lobby's command line, hosts or joins with
 // the connect status screen showing, reports a failed join in a message box,
 // and records in the options file whether the lobby launched the game.
-#include "host/lobby_launch.h"
+#include "host/launch/lobby_launch.h"
 
 #include "files/command_line.h"
-#include "host/connect_screen.h"
 #include "host/held_interface.h"
-#include "host/launch_request.h"
-#include "host/session_launch.h"
+#include "host/launch/connect_screen.h"
+#include "host/launch/launch_request.h"
+#include "host/launch/session_launch.h"
 #include "ini/ini_file.h"
 #include "shell/shell.h"
 #include "varn/opt.h"
