@@ -1,12 +1,12 @@
 #include "host/startup_settings.h"
 
-#include "host/default_options.h"
-#include "host/held_interface.h"
-#include "host/lobby_launch.h"
-#include "host/module_sets.h"
-#include "host/movie_player.h"
 #include "files/directories.h"
 #include "files/strings.h"
+#include "host/default_options.h"
+#include "host/held_interface.h"
+#include "host/launch/multiplayer_launch.h"
+#include "host/media/movie_player.h"
+#include "host/module_sets.h"
 #include "ini/ini_file.h"
 #include "shell/log.h"
 #include "shell/shell_app.h"
@@ -186,7 +186,7 @@ int StartupSequence(const char* commandLine) {
     g_settings.menuTextCatalogOpen = 1;
     files->fmgOpenCatalog(g_settings.menuTextFile);
     appSetActive(1);
-    int launch = LobbyLaunch(commandLine, &startup);
+    int launch = LobbyLaunch(commandLine, &startup, g_settings.nextScreen);
     files->fmgOpenCatalog(g_settings.menuDataFile);
     return launch;
 }

@@ -2,10 +2,10 @@
 // main window, the game, then everything down again in reverse order.
 #include "core/core_services.h"
 #include "host/core_bringup.h"
-#include "host/directx_check.h"
 #include "host/game_loop.h"
 #include "host/host_state.h"
 #include "host/main_window.h"
+#include "host/media/directx_check.h"
 #include "host/startup_settings.h"
 #include "shell/shell_app.h"
 

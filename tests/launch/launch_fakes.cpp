@@ -1,7 +1,7 @@
 #include "launch_fakes.h"
 
-#include "host/lobby_launch.h"
-#include "host/session_launch.h"
+#include "host/launch/multiplayer_launch.h"
+#include "host/launch/session_launch.h"
 #include "ini/ini_file.h"
 
 #include <fstream>
@@ -192,7 +192,7 @@ int LaunchTest::Launch(const std::string& commandLine, const std::string& netLau
     dir.Write("startup.ini", "[NetLaunch]\n" + netLaunch);
     IniFile startup(dir.File("startup.ini").c_str(), 0, 0, 0);
     journal.clear();
-    return RunLobbyLaunch(commandLine.c_str(), &startup, nextScreen);
+    return LobbyLaunch(commandLine.c_str(), &startup, nextScreen);
 }
 
 std::string LaunchTest::ReadFile(const std::string& path) {

@@ -2,7 +2,7 @@
 // in white, centred, starting at 95 % of the client height.
 #include "launch_fakes.h"
 
-#include "host/connect_screen.h"
+#include "host/launch/connect_screen.h"
 
 namespace launchtest {
 namespace {

@@ -3,9 +3,9 @@
 #include "launch_fakes.h"
 
 #include "files/command_line.h"
-#include "host/launch_request.h"
-#include "host/player_colors.h"
-#include "host/session_launch.h"
+#include "host/launch/launch_request.h"
+#include "host/launch/player_colors.h"
+#include "host/launch/session_launch.h"
 
 namespace launchtest {
 namespace {

@@ -1,7 +1,7 @@
 // Server query answers written from the network layer's session information.
 #include "launch_fakes.h"
 
-#include "host/query_reporting.h"
+#include "host/launch/query_reporting.h"
 
 namespace launchtest {
 namespace {

@@ -1,6 +1,6 @@
 // The DirectX check: version code and text, the file-version table on
 // directories of DLLs with real version resources, and the refusal message box.
-#include "host/directx_check.h"
+#include "host/media/directx_check.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_dir.h"
 

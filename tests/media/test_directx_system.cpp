@@ -1,5 +1,5 @@
 // The DirectX check with this system's own diagnostic component.
-#include "host/directx_check.h"
+#include "host/media/directx_check.h"
 #include "shell/log_capture.h"
 #include "support/message_box_watcher.h"
 

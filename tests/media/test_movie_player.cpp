@@ -1,6 +1,6 @@
 // The intro movie player, playing real video through this system's filter
 // graph: movie lists, results, keys and clicks, and the error messages.
-#include "host/movie_player.h"
+#include "host/media/movie_player.h"
 #include "ini/bound_file_manager.h"
 #include "media_files.h"
 #include "shell/shell.h"

@@ -3,7 +3,7 @@
 // server queries answered with the host's own callbacks.
 #include "core/interface_manager.h"
 #include "files/file_manager.h"
-#include "host/query_reporting.h"
+#include "host/launch/query_reporting.h"
 #include "net_wire.h"
 #include "network_layer.h"
 #include "shell/shell.h"

@@ -1,4 +1,4 @@
-#include "host/movie_player.h"
+#include "host/media/movie_player.h"
 
 #include "files/directories.h"
 #include "files/paths.h"

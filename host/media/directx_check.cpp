@@ -1,4 +1,4 @@
-#include "host/directx_check.h"
+#include "host/media/directx_check.h"
 
 #include "files/paths.h"
 #include "host/message_box.h"

@@ -1,13 +1,13 @@
 // The multiplayer launch: reads the lobby's command line, hosts or joins with
 // the connect status screen showing, reports a failed join in a message box,
 // and records in the options file whether the lobby launched the game.
-#include "host/lobby_launch.h"
+#include "host/launch/multiplayer_launch.h"
 
 #include "files/command_line.h"
-#include "host/connect_screen.h"
 #include "host/held_interface.h"
-#include "host/launch_request.h"
-#include "host/session_launch.h"
+#include "host/launch/connect_screen.h"
+#include "host/launch/launch_request.h"
+#include "host/launch/session_launch.h"
 #include "ini/ini_file.h"
 #include "shell/shell.h"
 #include "varn/opt.h"
@@ -30,7 +30,7 @@ void ShowJoinFailure(ConnectScreen& screen) {
 
 }  // namespace
 
-int RunLobbyLaunch(const char* commandLine, IniFile* startupDocument, char* nextScreen) {
+int LobbyLaunch(const char* commandLine, IniFile* startupDocument, char* nextScreen) {
     HeldInterface<IOptionsFile> optionsService(VARN_ID_OPT);
     IniFile* options = nullptr;
     if (optionsService) optionsService->optGetIniFile(&options);

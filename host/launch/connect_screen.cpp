@@ -1,6 +1,6 @@
 // The connect status screen, painted directly with GDI (no window messages are
 // involved, so it shows even while nothing pumps the window).
-#include "host/connect_screen.h"
+#include "host/launch/connect_screen.h"
 
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The player colour table: red, green and blue as 32-bit floats, turned into
 // 0xFFRRGGBB with each component times 255 truncated.
-#include "host/player_colors.h"
+#include "host/launch/player_colors.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Server query answers, read from the network layer's session information.
-#include "host/query_reporting.h"
+#include "host/launch/query_reporting.h"
 
 #include "host/held_interface.h"
 

@@ -1,14 +1,14 @@
 // Host and Join: the calls to the mission manager and the network layer in the
 // order the layer expects them.
-#include "host/session_launch.h"
+#include "host/launch/session_launch.h"
 
 #include "files/strings.h"
-#include "host/aircraft_exchange.h"
-#include "host/connect_screen.h"
 #include "host/held_interface.h"
-#include "host/launch_request.h"
-#include "host/player_colors.h"
-#include "host/query_reporting.h"
+#include "host/launch/aircraft_exchange.h"
+#include "host/launch/connect_screen.h"
+#include "host/launch/launch_request.h"
+#include "host/launch/player_colors.h"
+#include "host/launch/query_reporting.h"
 #include "ini/ini_file.h"
 #include "platform/platform.h"
 #include "shell/shell_app.h"

@@ -1,5 +1,5 @@
 // Both sides of the aircraft exchange, through "NET", "OBJ" and "FMG".
-#include "host/aircraft_exchange.h"
+#include "host/launch/aircraft_exchange.h"
 
 #include "files/paths.h"
 #include "files/strings.h"

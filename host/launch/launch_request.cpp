@@ -1,5 +1,5 @@
 // Reading a lobby command line and describing the session to the network layer.
-#include "host/launch_request.h"
+#include "host/launch/launch_request.h"
 
 #include "files/command_line.h"
 #include "files/strings.h"
