@@ -77,8 +77,7 @@ bool TypeList::Load() {
         LogError("objects: unable to read the %s list %s", Kind(), m_dataFile);
         return false;
     }
-    // Each section is read through its own keys, so that two sections of
-    // the same name stay two types.
+    // Each section is read through its own keys, in file order.
     std::vector<IniSection*> sections;
     file.RewindSections();
     for (IniSection* section = file.CurrentSection(); section; file.NextSection(), section = file.CurrentSection())
