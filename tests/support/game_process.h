@@ -59,24 +59,25 @@ public:
 
     // Asks the process's visible top-level window to close; false when it has none.
     bool CloseWindow() {
-        struct Search {
-            DWORD processId;
-            HWND window;
-        } search = {m_process.dwProcessId, nullptr};
-        EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                Search* s = reinterpret_cast<Search*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-                s->window = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        WindowSearch search = {m_process.dwProcessId, nullptr};
+        EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
         return search.window && PostMessageA(search.window, WM_CLOSE, 0, 0);
     }
 
 private:
+    struct WindowSearch {
+        DWORD processId;
+        HWND window;
+    };
+    static BOOL CALLBACK FindProcessWindow(HWND window, LPARAM context) {
+        WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+        search->window = window;
+        return FALSE;
+    }
+
     PROCESS_INFORMATION m_process{};
 };
 
