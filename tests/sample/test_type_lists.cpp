@@ -90,16 +90,6 @@ TEST_F(TypeListTest, ReloadReadsTheFileAgainAndAMissingFileLeavesTheListEmpty) {
     EXPECT_TRUE(m_log.HasError("objects: unable to read the missile list Missing.ini")) << m_log.All();
 }
 
-TEST_F(TypeListTest, TheShippedAircraftListHasOneTypeNotFlownInNetworkGames) {
-    const std::string shipped = initest::ReadFileBytes(std::string(VARN_TEST_SOURCE_DIR) + "/modules/sample/data/AircraftTypes.ini");
-    ASSERT_TRUE(Write("AircraftTypes.ini", shipped));
-    TypeList list("aircraft", "AircraftTypes.ini");
-    ASSERT_TRUE(list.Load());
-    ASSERT_EQ(4, list.GetCount());
-    EXPECT_EQ(3, list.IsUsable(0) + list.IsUsable(1) + list.IsUsable(2) + list.IsUsable(3));
-    EXPECT_EQ(1, Record(list, 1).secondRangeCount);  // one type has a second range
-}
-
 TEST(TypeRange, TwoWholeNumbersOnly) {
     const struct {
         const char* text;
