@@ -3,8 +3,12 @@
 // loop on the application's message pump until the player presses F (fly:
 // result 0) or Q (quit: result 1). Keys reach it through a message callback
 // of the application; the screen is drawn with GDI into the main window.
-// The Debrief screen lists the orders the wingmen took.
+// The Debrief screen lists the orders the wingmen took. The Session screen,
+// which a network game opens with, shows the session the network layer
+// ("NET") reports and the aircraft types of the session's aircraft list.
+#include "aircraft_list_file.h"
 #include "canvas.h"
+#include "files/paths.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
@@ -13,7 +17,9 @@
 #include "shell/shell_app.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +43,13 @@ public:
         settings.GetString("Menu", "TextFile", "Menu.str", textFileName, sizeof textFileName, 0);
         const std::string textFile = textFileName;
         CopyString(m_screen, nextScreen, sizeof m_screen);
+        const bool session = StringsEqual(m_screen, "Session", false);
+        // The session screen holds the network layer while it shows.
+        std::optional<sample::Held<INetworkLayer>> network;
+        if (session) {
+            network.emplace(VARN_ID_NET);
+            ReadAircraftList();
+        }
 
         sample::Held<ITextManager> text(VARN_ID_TXT);
         sample::Held<IClock> clock(VARN_ID_CLK);
@@ -54,14 +67,18 @@ public:
                 break;
             }
             clock->clkUpdate();
+            if (session) ReadSession(network->get());
             Draw(text.get(), textFile.c_str());
             input->inpFrameShown(m_screen);
             if (!shown) LogInfo("menu: screen %s from %s", m_screen, menuDirectory ? menuDirectory : "");
+            if (session) LogSession(!shown);
             shown = true;
             clock->clkWait(33);
         }
         application->appRemoveMessageCallback(0x0100, &OnKeyDown);
         text->txtUnloadTextFile(textFile.c_str());
+        m_aircraft.clear();
+        m_aircraft.shrink_to_fit();  // its memory belongs to this module's heap owner
         LogInfo("menu: %s chosen on %s", g_choice == kFly ? "Fly" : "Quit", m_screen);
         return g_choice == kFly ? 0 : 1;
     }
@@ -78,10 +95,94 @@ public:
     }
 
 private:
+    // What the network layer says of the session: name, game type, players.
+    struct SessionState {
+        bool joined;
+        char name[260];
+        int gameType;
+        int players;
+        int maxPlayers;
+    };
+
+    // The session's aircraft list: AircraftList.dat of the cache directory,
+    // written there by the hosting player and received by every joiner.
+    void ReadAircraftList() {
+        m_aircraft.clear();
+        m_listRead = false;
+        IFileManager* files = ShellGetFileManager();
+        if (!files) return;
+        char cache[260] = "", path[260] = "";
+        files->fmgGetCacheDirectory(cache, sizeof cache);
+        cache[sizeof cache - 1] = 0;
+        CombinePath(cache, "AircraftList.dat", path, sizeof path);
+        std::string bytes;
+        m_listRead = sample::ReadGameFile(path, &bytes) && sample::ReadAircraftList(bytes, &m_aircraft);
+        if (!m_listRead) LogError("menu: no aircraft list in %s", path);
+    }
+
+    // Asked every frame: the number of players changes while the screen shows.
+    void ReadSession(INetworkLayer* network) {
+        SessionState now = {};
+        SessionDescription description = {};
+        if (network && network->netGetSessionInfo(&description)) {
+            now.joined = true;
+            CopyString(now.name, description.sessionName ? description.sessionName : "", sizeof now.name);
+            now.gameType = description.gameType;
+            now.players = description.currentPlayers;
+            now.maxPlayers = description.maxPlayers;
+        }
+        m_session = now;
+    }
+
+    // The session once when the screen is first shown, then each change of players.
+    void LogSession(bool first) {
+        const SessionState& s = m_session;
+        if (first) {
+            std::string types;
+            for (const sample::ListedAircraft& type : m_aircraft) types += (types.empty() ? "" : ", ") + type.name;
+            LogInfo("menu: session %s, %s game, %d of %d players, %d aircraft types: %s", s.joined ? s.name : "(none)",
+                    s.gameType == 1 ? "mission" : "dogfight", s.players, s.maxPlayers, int(m_aircraft.size()),
+                    types.c_str());
+        } else if (s.players != m_loggedPlayers) {
+            LogInfo("menu: session %s now has %d of %d players", s.name, s.players, s.maxPlayers);
+        }
+        m_loggedPlayers = s.players;
+    }
+
     // A text of the menu's text file, or the key itself when it has none.
     static const char* Text(ITextManager* text, const char* file, const char* key) {
         const char* found = text->txtLookUpText(file, key);
         return found ? found : key;
+    }
+
+    // The session's lines from `y` down; the height below them.
+    float DrawSession(ITextManager* text, const char* file, float y) {
+        const COLORREF white = RGB(255, 255, 255), grey = RGB(150, 160, 180);
+        const SessionState& s = m_session;
+        char line[400];
+        if (!s.joined) {
+            m_canvas.DrawText(Text(text, file, "NoSession"), 0.1f, y, m_bodyFont, white, nullptr);
+        } else {
+            snprintf(line, sizeof line, "%s: %s", Text(text, file, "SessionName"), s.name);
+            m_canvas.DrawText(line, 0.1f, y, m_bodyFont, white, nullptr);
+            snprintf(line, sizeof line, "%s: %s     %s: %d / %d", Text(text, file, "GameType"),
+                     Text(text, file, s.gameType == 1 ? "GameMission" : "GameDogfight"), Text(text, file, "Players"),
+                     s.players, s.maxPlayers);
+            m_canvas.DrawText(line, 0.1f, y + 0.05f, m_bodyFont, white, nullptr);
+        }
+        y += 0.11f;
+        if (!m_listRead) {
+            m_canvas.DrawText(Text(text, file, "NoAircraftList"), 0.1f, y, m_bodyFont, white, nullptr);
+            return y + 0.05f;
+        }
+        m_canvas.DrawText(Text(text, file, "AircraftTypes"), 0.1f, y, m_bodyFont, white, nullptr);
+        const size_t shown = m_aircraft.size() < 6 ? m_aircraft.size() : 6;
+        for (size_t i = 0; i < shown; ++i) {
+            const sample::ListedAircraft& type = m_aircraft[i];
+            snprintf(line, sizeof line, "%s   (%d-%d)", type.name.c_str(), type.low, type.high);
+            m_canvas.DrawText(line, 0.13f, y + 0.05f * static_cast<float>(i + 1), m_bodyFont, grey, nullptr);
+        }
+        return y + 0.05f * static_cast<float>(shown + 1);
     }
 
     void Draw(ITextManager* text, const char* file) {
@@ -95,12 +196,16 @@ private:
         }
         const COLORREF white = RGB(255, 255, 255), gold = RGB(255, 210, 80), grey = RGB(150, 160, 180);
         const bool debrief = StringsEqual(m_screen, "Debrief", false);
+        const bool session = StringsEqual(m_screen, "Session", false);
         m_canvas.FillRect(0, 0.22f, 1, 0.005f, gold);
         m_canvas.DrawText(Text(text, file, "Title"), 0.08f, 0.08f, m_titleFont, white, &m_title);
-        m_canvas.DrawText(Text(text, file, debrief ? "DebriefTitle" : "MainTitle"), 0.08f, 0.26f, m_bodyFont, gold, nullptr);
+        const char* heading = debrief ? "DebriefTitle" : session ? "SessionTitle" : "MainTitle";
+        m_canvas.DrawText(Text(text, file, heading), 0.08f, 0.26f, m_bodyFont, gold, nullptr);
 
         float y = 0.36f;
-        if (debrief) {
+        if (session) {
+            y = DrawSession(text, file, y);
+        } else if (debrief) {
             sample::Held<ISampleObjects> objects(VARN_ID_OBJ);
             const int count = objects ? objects->objGetOrderCount() : 0;
             if (count == 0) m_canvas.DrawText(Text(text, file, "NoOrders"), 0.1f, y, m_bodyFont, white, nullptr);
@@ -130,6 +235,10 @@ private:
     TextAttributes m_title = {};
     char m_screen[260] = "";
     char m_version[32] = "";
+    SessionState m_session = {};
+    int m_loggedPlayers = 0;
+    std::vector<sample::ListedAircraft> m_aircraft;
+    bool m_listRead = false;
 };
 
 MenuSystem g_menu;

@@ -3,11 +3,15 @@
 // an order component (component 10): the orders menu asks it whether it can
 // take an order (messages 45 and 66, 0 meaning yes), then sends the order.
 // A wingman then flies towards the place in the formation its order names.
+// The aircraft, missile and bullet type lists are read from the data files
+// that ObjectList.ini names; a network game synchronises them and the host's
+// list of the aircraft types usable in network games.
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
 #include "sample.h"
 #include "shell/log.h"
+#include "type_list.h"
 
 #include <cstring>
 #include <string>
@@ -90,21 +94,39 @@ int OrderComponent::HandleMessage(int code, int, int) {
     return 1;
 }
 
+// The type lists, in the order of their type ids.
+sample::TypeList g_lists[] = {{"aircraft", "AircraftTypes.ini"},
+                              {"missile", "MissileTypes.ini"},
+                              {"bullet", "BulletTypes.ini"}};
+const char* const kTypeNames[] = {kAircraftTypeName, kMissileTypeName, kBulletTypeName};
+const char* const kListKeys[] = {"AircraftList", "MissileList", "BulletList"};
+const int kTypeCount = 3;
+
 class ObjectManager final : public ISampleObjects {
 public:
     void objInit(const char* objectListFile) override {
         IniFile list(objectListFile, 0, 0, 1024);
-        char type[64];
-        if (list.GetString("Objects", "AircraftType", "", type, sizeof type, 0))
-            LogInfo("objects: aircraft type %s", type);
+        char text[260];
+        if (list.GetString("Objects", "AircraftType", "", text, sizeof text, 0))
+            LogInfo("objects: aircraft type %s", text);
         else
             LogError("objects: unable to read %s", objectListFile ? objectListFile : "");
+        for (int i = 0; i < kTypeCount; ++i) {
+            if (list.GetString("Objects", kListKeys[i], "", text, sizeof text, 0)) g_lists[i].SetDataFileName(text);
+            g_lists[i].Load();
+        }
     }
     void objExit() override { LogInfo("objects: %d orders taken in this run", int(g_orderLog.size())); }
     void objSetDirectory(const char* directory) override { CopyString(m_directory, directory, sizeof m_directory); }
     const char* objGetDirectory() override { return m_directory; }
-    int objGetTypeId(const char*) override { return -1; }  // the sample has no type lists
-    void objGetTypeList(int, ITypeList**) override {}
+    int objGetTypeId(const char* typeName) override {
+        for (int i = 0; i < kTypeCount; ++i)
+            if (typeName && strcmp(typeName, kTypeNames[i]) == 0) return i;
+        return -1;
+    }
+    void objGetTypeList(int typeId, ITypeList** list) override {
+        if (list && typeId >= 0 && typeId < kTypeCount) *list = &g_lists[typeId];
+    }
     int objGetFlagMask(const char* flagName) override { return FlagMask(flagName); }
     IGameObject* objGetObject(int id) override { return id >= 0 && id < kFlightSize ? &g_aircraft[id] : nullptr; }
     int objGetPlayerObjectId() override { return 0; }
@@ -150,11 +172,12 @@ private:
 ObjectManager g_objects;
 const sample::Published kPublished[] = {{VARN_ID_OBJ, static_cast<IObjectManager*>(&g_objects)}};
 
-void ForgetOrders() {
+void ForgetOrdersAndTypes() {
     g_orderLog.clear();
     g_orderLog.shrink_to_fit();
+    for (sample::TypeList& list : g_lists) list.Forget();
 }
 
 }  // namespace
 
-SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ForgetOrders)
+SAMPLE_MODULE_ENTRY_POINTS(kOwner, kPublished, nullptr, ForgetOrdersAndTypes)
