@@ -55,11 +55,18 @@ bool HeapOwns(HeapHandle heap, const void* block);  // block was allocated here 
 size_t HeapBlockSize(HeapHandle heap, const void* block);
 size_t HeapCompactPrivate(HeapHandle heap);         // largest free block after compaction (0: unknown)
 void HeapDestroyPrivate(HeapHandle heap);           // frees every block still allocated
-// A block of the C heap, freed with free(). A large block (a big
-// configuration text, a block of thousands of keys) is backed by large pages
-// where the system offers them, so that it is brought in by a few page faults
-// instead of thousands. Not zeroed; null on failure.
+// A block of the C heap, given back with ReleaseCBlock and the size asked
+// for. A large block (a big configuration text, a block of thousands of keys)
+// is backed by large pages where the system offers them, so that it is
+// brought in by a few page faults instead of thousands; given back, it is kept
+// (up to a bound) for the next large request instead of being returned to the
+// system and faulted in, zeroed, again. Not zeroed; null on failure.
 void* AllocateCBlock(size_t size);
+void ReleaseCBlock(void* block, size_t size);
+// Returns the kept large blocks to the system (heap compaction does too), and
+// how many bytes are kept now.
+void ReleaseKeptCBlocks();
+size_t KeptCBlockBytes();
 
 // ---- Dynamic libraries ----------------------------------------------------
 using LibraryHandle = void*;

@@ -51,6 +51,9 @@ void* HeapAllocate(HeapHandle heap, size_t size) {
 
 // Large pages need a privilege a game does not hold.
 void* AllocateCBlock(size_t size) { return malloc(size ? size : 1); }
+void ReleaseCBlock(void* block, size_t) { free(block); }
+void ReleaseKeptCBlocks() {}
+size_t KeptCBlockBytes() { return 0; }
 
 bool HeapOwns(HeapHandle heap, const void* block) {
     return heap && block && HeapValidate(static_cast<HANDLE>(heap), 0, block);
