@@ -455,7 +455,8 @@ void IniSection::ReadPendingKeys() {
         char* value = equals + 1;
         while (IniIsSpace(static_cast<unsigned char>(*value))) ++value;
 
-        if (names.Find(this, keyName) || names.lost.Has(keyName)) {
+        if (names.Find(this, keyName, static_cast<size_t>(nameEnd - text)) ||
+            (names.lost.count > 0 && names.lost.Has(keyName))) {
             LogNotice("Deleting duplicate key %s from %s...", keyName, path);
             continue;
         }
@@ -467,8 +468,7 @@ void IniSection::ReadPendingKeys() {
         }
         if (*value) {
             key->text = value;
-            key->intValue = IniParseInt(value);
-            key->floatValue = IniParseFloat(value);
+            IniParseNumbers(value, &key->intValue, &key->floatValue);
         }
         if (!AppendKey(key)) {
             LogError("Unable to append key %s to section %s, file %s!", keyName, name, path);
