@@ -58,13 +58,14 @@ void HeapDestroyPrivate(HeapHandle heap);           // frees every block still a
 // A block of the C heap, given back with ReleaseCBlock and the size asked
 // for. A large block (a big configuration text, a block of thousands of keys)
 // is backed by large pages where the system offers them, so that it is
-// brought in by a few page faults instead of thousands; given back, it is kept
-// (up to a bound) for the next large request instead of being returned to the
-// system and faulted in, zeroed, again. Not zeroed; null on failure.
+// brought in by a few page faults instead of thousands. A block of 128 KiB or
+// more that is given back is kept (up to 64 MiB in all) for the next request
+// it fits instead of going back to the system and being faulted in, zeroed,
+// again. Not zeroed; null on failure.
 void* AllocateCBlock(size_t size);
 void ReleaseCBlock(void* block, size_t size);
-// Returns the kept large blocks to the system (heap compaction does too), and
-// how many bytes are kept now.
+// Returns the kept blocks to the system (compacting or destroying a private
+// heap does too), and how many bytes are kept now.
 void ReleaseKeptCBlocks();
 size_t KeptCBlockBytes();
 

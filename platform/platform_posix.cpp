@@ -272,7 +272,7 @@ size_t HeapCompactPrivate(HeapHandle handle) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return 0;
     // The C heap coalesces on its own; the table's tombstones go, and the
-    // large blocks kept for reuse go back to the system.
+    // blocks kept for reuse go back to the system.
     {
         HeapLock lock(heap);
         heap->blocks.Compact();
@@ -284,8 +284,9 @@ size_t HeapCompactPrivate(HeapHandle handle) {
 void HeapDestroyPrivate(HeapHandle handle) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return;
-    heap->blocks.ForEach([heap](void* block) { ReleaseCBlock(block, heap->blocks.SizeOf(block)); });
+    heap->blocks.ForEach([](void* block) { free(block); });
     heap->blocks.Release();
+    ReleaseKeptCBlocks();  // a heap's end gives its memory back to the system
     pthread_mutex_destroy(&heap->mutex);
     heap->~PosixHeap();
     free(heap);

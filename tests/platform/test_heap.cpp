@@ -128,7 +128,7 @@ TEST(CBlocks, GivenBackBigBlocksAreReusedWithinABoundUntilCompaction) {
     EXPECT_LE(plat::KeptCBlockBytes(), 64 * MiB);
     EXPECT_GT(plat::KeptCBlockBytes(), 56 * MiB);
 
-    // Compacting a private heap gives every kept block back to the system.
+    // Compacting or destroying a private heap gives every kept block back to the system.
     plat::HeapHandle heap = plat::HeapCreatePrivate();
     ASSERT_NE(heap, nullptr);
     void* block = plat::HeapAllocate(heap, 2 * MiB);
@@ -136,6 +136,9 @@ TEST(CBlocks, GivenBackBigBlocksAreReusedWithinABoundUntilCompaction) {
     EXPECT_GT(plat::KeptCBlockBytes(), 0u);
     plat::HeapCompactPrivate(heap);
     EXPECT_EQ(plat::KeptCBlockBytes(), 0u);
+    EXPECT_TRUE(plat::HeapRelease(heap, plat::HeapAllocate(heap, 256 * 1024)));
+    EXPECT_GE(plat::KeptCBlockBytes(), 256u * 1024u);  // what the C heap made of it
     plat::HeapDestroyPrivate(heap);
+    EXPECT_EQ(plat::KeptCBlockBytes(), 0u);
 #endif
 }
