@@ -145,6 +145,8 @@ void SleepMs(uint32_t milliseconds);
 uint64_t TotalPhysicalMemory();
 uint32_t PageSize();
 uint32_t CurrentThreadId();
+// Processor time this process has used, user and kernel, in seconds.
+double ProcessorSeconds();
 
 // ---- Multibyte text in the ANSI code page ---------------------------------
 // On Windows the C runtime's multibyte code page decides which bytes lead a

@@ -562,6 +562,12 @@ uint32_t PageSize() {
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
 
+double ProcessorSeconds() {
+    timespec used;
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) != 0) return 0.0;
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
 // ---- Multibyte text -------------------------------------------------------
 bool IsLeadByte(unsigned char) { return false; }
 

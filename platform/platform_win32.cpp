@@ -286,6 +286,15 @@ uint32_t PageSize() {
 
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
 
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
+    auto ticks = [](const FILETIME& time) {  // 100-nanosecond units
+        return static_cast<double>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;
+}
+
 // ---- Multibyte text -------------------------------------------------------
 bool IsLeadByte(unsigned char byte) { return _ismbblead(byte) != 0; }
 

@@ -19,34 +19,26 @@
 #ifdef VARN_HAVE_INIH
 #include <ini.h>
 #endif
-#include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-double Now(clockid_t clock) {
-    struct timespec now;
-    clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+double WallMilliseconds() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // Milliseconds since it was made: processor time of the process, and wall time.
 struct Stopwatch {
-    double processor = Now(CLOCK_PROCESS_CPUTIME_ID);
-    double wall = Now(CLOCK_MONOTONIC);
-    double Processor() const { return Now(CLOCK_PROCESS_CPUTIME_ID) - processor; }
-    double Wall() const { return Now(CLOCK_MONOTONIC) - wall; }
+    double processor = plat::ProcessorSeconds() * 1e3;
+    double wall = WallMilliseconds();
+    double Processor() const { return plat::ProcessorSeconds() * 1e3 - processor; }
+    double Wall() const { return WallMilliseconds() - wall; }
 };
-
-long MinorFaults() {
-    struct rusage usage;
-    return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_minflt : 0;
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -98,7 +90,6 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     std::vector<double> fullReads, fullReadsWall;
     std::vector<double> destroys;
     std::vector<double> inihTimes, inihWall;
-    long laterFaults = 0;
     int loadedKeys = 0;
 #ifdef VARN_HAVE_INIH
     long inihKeys = 0;
@@ -106,7 +97,6 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     for (int round = 0; round < rounds; ++round) {
         // Keys are made when a section is first looked into: the load is timed
         // alone and with every section's keys read, which is what inih does.
-        const long faults = MinorFaults();
         Stopwatch watch;
         IniFile* ini = new IniFile("big.ini", 0, 0, IniFile::kDefaultExtra);
         loads.push_back(watch.Processor());
@@ -116,7 +106,6 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
             loadedKeys += section->KeyCount();
         fullReads.push_back(watch.Processor());
         fullReadsWall.push_back(watch.Wall());
-        if (round > 0) laterFaults += MinorFaults() - faults;
         if (ini->NotLoaded() || ini->SectionCount() != sections || loadedKeys != keys) {
             fprintf(stderr, "bench_ini: the document does not hold the input (%d sections, %d keys)\n",
                     ini->SectionCount(), loadedKeys);
@@ -142,10 +131,8 @@ int Run(testsupport::ScratchDir& dir, int rounds) {
     const double load = Median(loads);
     const double full = Median(fullReads);
     printf("IniFile load alone (file manager read, sections made), later rounds: median %.2f ms\n", load);
-    printf("IniFile load and every key read, later rounds: median %.2f ms (%.2f), best %.2f ms, %.0f MB/s, "
-           "%.0f page faults per round\n",
-           full, Median(fullReadsWall), *std::min_element(fullReads.begin(), fullReads.end()),
-           megabytes / (full / 1000.0), rounds > 1 ? static_cast<double>(laterFaults) / (rounds - 1) : 0.0);
+    printf("IniFile load and every key read, later rounds: median %.2f ms (%.2f), best %.2f ms, %.0f MB/s\n", full,
+           Median(fullReadsWall), *std::min_element(fullReads.begin(), fullReads.end()), megabytes / (full / 1000.0));
     printf("IniFile destroy: median %.2f ms\n", Median(destroys));
 #ifdef VARN_HAVE_INIH
     const double inih = Median(inihTimes);
