@@ -4,7 +4,8 @@
 //   open     open the catalog / mount the zip (nothing of it known to the process);
 //   look-up  every member by name in random order: whether it exists and its size;
 //   read     open, read whole and close every member in random order;
-//   stream   (large archive) its largest member read from start to end in 64 KiB reads.
+//   stream   (large archive) its largest member read from start to end in 64 KiB reads
+//            (eight times a round, the time of one given).
 // Goals at the catalog layer (CatalogFile against PhysFS): at least 2x on open
 // and look-ups, at least 1x on reads. The same work through the file manager's
 // search order (a plain file under the root is looked for first, so every
@@ -58,6 +59,7 @@ struct Side {
 };
 
 const uint32_t kStreamPiece = 64 * 1024;
+const int kStreamPasses = 8;  // a streamed member takes well under a millisecond
 bool g_allMet = true;
 
 std::string HostPath(const std::string& path) { return testsupport::HostPath(path).string(); }
@@ -190,12 +192,15 @@ bool RoundCatalog(const ArchiveSet& set, const std::vector<size_t>& order, std::
 
     const Member& large = set.members[Largest(set.members)];
     start = Clock::now();
-    FileHandleRecord record;
-    if (!catalog.FindMember(large.name.c_str(), ExtensionOf(large.name)) || !catalog.OpenMember(65536, &record)) return false;
-    int got;
-    while ((got = catalog.ReadMember(&record, buffer.data(), kStreamPiece)) > 0) sum += Sum(buffer, got);
-    catalog.CloseMember(&record);
-    side.stream.push_back(Seconds(start));
+    for (int pass = 0; pass < kStreamPasses; ++pass) {
+        FileHandleRecord record;
+        if (!catalog.FindMember(large.name.c_str(), ExtensionOf(large.name)) || !catalog.OpenMember(65536, &record))
+            return false;
+        int got;
+        while ((got = catalog.ReadMember(&record, buffer.data(), kStreamPiece)) > 0) sum += Sum(buffer, got);
+        catalog.CloseMember(&record);
+    }
+    side.stream.push_back(Seconds(start) / kStreamPasses);
     side.checksum = sum;
     return true;
 }
@@ -235,14 +240,17 @@ bool RoundFileManager(const ArchiveSet& set, const std::string& root, const std:
 
     const Member& large = set.members[Largest(set.members)];
     start = Clock::now();
-    const int handle = ok ? files.fmgOpenFile(large.name.c_str(), 0) : -1;
-    int got;
-    while (handle != -1 && (got = files.fmgReadFile(handle, buffer.data(), kStreamPiece)) > 0) sum += Sum(buffer, got);
-    if (handle != -1) files.fmgCloseFile(handle);
-    side.stream.push_back(Seconds(start));
+    for (int pass = 0; ok && pass < kStreamPasses; ++pass) {
+        const int handle = files.fmgOpenFile(large.name.c_str(), 0);
+        int got;
+        while (handle != -1 && (got = files.fmgReadFile(handle, buffer.data(), kStreamPiece)) > 0) sum += Sum(buffer, got);
+        if (handle != -1) files.fmgCloseFile(handle);
+        ok = handle != -1;
+    }
+    side.stream.push_back(Seconds(start) / kStreamPasses);
     side.checksum = sum;
     files.Shutdown();
-    return ok && handle != -1;
+    return ok;
 }
 
 // ---- PhysFS --------------------------------------------------------------------------
@@ -280,14 +288,18 @@ bool RoundPhysfs(const ArchiveSet& set, const std::vector<size_t>& order, std::v
 
     const Member& large = set.members[Largest(set.members)];
     start = Clock::now();
-    PHYSFS_File* file = ok ? PHYSFS_openRead(large.name.c_str()) : nullptr;
-    PHYSFS_sint64 got;
-    while (file && (got = PHYSFS_readBytes(file, buffer.data(), kStreamPiece)) > 0) sum += Sum(buffer, static_cast<int>(got));
-    if (file) PHYSFS_close(file);
-    side.stream.push_back(Seconds(start));
+    for (int pass = 0; ok && pass < kStreamPasses; ++pass) {
+        PHYSFS_File* file = PHYSFS_openRead(large.name.c_str());
+        PHYSFS_sint64 got;
+        while (file && (got = PHYSFS_readBytes(file, buffer.data(), kStreamPiece)) > 0)
+            sum += Sum(buffer, static_cast<int>(got));
+        if (file) PHYSFS_close(file);
+        ok = file != nullptr;
+    }
+    side.stream.push_back(Seconds(start) / kStreamPasses);
     side.checksum = sum;
     PHYSFS_unmount(set.zip.c_str());
-    return ok && file;
+    return ok;
 }
 
 // ---- Report ----------------------------------------------------------------------------
@@ -348,12 +360,12 @@ bool RunSet(ArchiveSet& set, const std::string& directory, const char* stem, int
         "ns per member", 1e9);
     Row("read", Median(physfs.read) / count, Median(catalog.read) / count, Median(fileManager.read) / count, 1.0,
         "us per member", 1e6);
-    printf("  first open in the process (ms): PhysFS %.3f, catalog %.3f, file mgr %.3f\n", physfs.open.front() * 1e3,
-           catalog.open.front() * 1e3, fileManager.open.front() * 1e3);
     if (set.members.size() <= 1000) {
         Row("stream", Median(physfs.stream), Median(catalog.stream), Median(fileManager.stream), 1.0,
             "ms for the largest member", 1e3);
     }
+    printf("  first open in the process (ms): PhysFS %.3f, catalog %.3f, file mgr %.3f\n", physfs.open.front() * 1e3,
+           catalog.open.front() * 1e3, fileManager.open.front() * 1e3);
     plat::FileDelete(set.catalog.c_str());
     plat::FileDelete((directory + "\\" + stem + ".zip").c_str());
     return true;
