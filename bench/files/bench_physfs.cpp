@@ -153,8 +153,8 @@ uint64_t Sum(const std::vector<char>& buffer, int got) {
 
 // ---- The catalog layer -----------------------------------------------------------
 
-// The file-name part and the extension of a flat name, as the file manager
-// hands them to a catalog.
+// The extension of a flat name (after its last dot), which the file manager
+// hands to a catalog with the name.
 const char* ExtensionOf(const std::string& name) {
     const char* dot = strrchr(name.c_str(), '.');
     return dot ? dot + 1 : "";
