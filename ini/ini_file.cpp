@@ -117,6 +117,36 @@ inline bool IsLineBlank(unsigned char c) { return c == ' ' || c == '\t' || c == 
 // non-blank character is '[' or '#', or end: the lines before it are key
 // lines or lines to ignore. Nothing is changed in the text.
 char* FindDirectiveLine(char* p, char* end, const char* limit) {
+#if defined(__SSE2__)
+    // Key lines rarely hold a '[' or '#' at all: look for those bytes 16 at a
+    // time, and take the first that only blanks separate from a line start
+    // (p, or a byte after a CR, LF or zero byte). A trail byte of a double-byte
+    // character follows its lead byte, so it never passes for one.
+    char* const first = p;
+    const __m128i open = _mm_set1_epi8('[');
+    const __m128i hash = _mm_set1_epi8('#');
+    for (char* q = p; q < end;) {
+        unsigned bits;
+        int width;
+        if (limit - q >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            bits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, hash))));
+            width = 16;
+        } else {
+            bits = *q == '[' || *q == '#' ? 1u : 0u;
+            width = 1;
+        }
+        for (; bits; bits &= bits - 1) {
+            char* line = q + __builtin_ctz(bits);
+            if (line >= end) return end;
+            while (line > first && IsLineBlank(static_cast<unsigned char>(line[-1]))) --line;
+            if (line == first || line[-1] == 0 || line[-1] == '\r' || line[-1] == '\n') return line;
+        }
+        q += width;
+    }
+    return end;
+#else
     while (p < end) {
         char* line = p;
         while (IsLineBlank(static_cast<unsigned char>(*p))) ++p;
@@ -126,6 +156,7 @@ char* FindDirectiveLine(char* p, char* end, const char* limit) {
         p += p[0] == '\r' && p[1] == '\n' ? 2 : 1;
     }
     return end;
+#endif
 }
 
 // Removes a closing ']' that is a character of its own (not the trail byte of
@@ -455,7 +486,8 @@ void IniSection::ReadPendingKeys() {
         char* value = equals + 1;
         while (IniIsSpace(static_cast<unsigned char>(*value))) ++value;
 
-        if (names.Find(this, keyName) || names.lost.Has(keyName)) {
+        if (names.Find(this, keyName, static_cast<size_t>(nameEnd - text)) ||
+            (names.lost.count > 0 && names.lost.Has(keyName))) {
             LogNotice("Deleting duplicate key %s from %s...", keyName, path);
             continue;
         }
@@ -467,8 +499,7 @@ void IniSection::ReadPendingKeys() {
         }
         if (*value) {
             key->text = value;
-            key->intValue = IniParseInt(value);
-            key->floatValue = IniParseFloat(value);
+            IniParseNumbers(value, &key->intValue, &key->floatValue);
         }
         if (!AppendKey(key)) {
             LogError("Unable to append key %s to section %s, file %s!", keyName, name, path);

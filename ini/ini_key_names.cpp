@@ -48,8 +48,7 @@ void IniKeyNames::Begin() {
 
 // A section holds few keys: the length and a few letters (without case)
 // tell most names apart, and equal names always agree on them.
-uint32_t IniKeyNames::QuickHash(const char* name) {
-    const size_t length = strlen(name);
+uint32_t IniKeyNames::QuickHash(const char* name, size_t length) {
     auto fold = [](char c) {
         unsigned byte = static_cast<unsigned char>(c);
         return byte - ((byte - 'a' < 26u) << 5);
@@ -65,10 +64,10 @@ uint32_t IniKeyNames::QuickHash(const char* name) {
     return hash;
 }
 
-IniKey* IniKeyNames::Find(IniSection* section, const char* name) {
+IniKey* IniKeyNames::Find(IniSection* section, const char* name, size_t length) {
     if (!Ready(section)) return section->FindKey(name);
-    if (IsEmptyString(name)) return nullptr;
-    const uint32_t hash = QuickHash(name);
+    if (length == 0) return nullptr;
+    const uint32_t hash = QuickHash(name, length);
     m_lastHash = hash;
     CursorList& keys = section->Keys();
     for (uint32_t slot = hash & m_mask; m_slots[slot].generation == m_generation; slot = (slot + 1) & m_mask) {
@@ -123,7 +122,8 @@ void IniKeyNames::Rebuild(IniSection* section) {
     m_entries = 0;
     int32_t index = 0;
     for (CursorList::Node* node = keys.HeadNode(); node; node = node->next) {
-        Insert(node, index++, QuickHash(static_cast<const IniKey*>(node->element)->name));
+        const char* name = static_cast<const IniKey*>(node->element)->name;
+        Insert(node, index++, QuickHash(name, strlen(name)));
     }
 }
 

@@ -3,6 +3,7 @@
 // read, so that a repeated name is found with one probe.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class IniSection;
@@ -32,9 +33,9 @@ public:
     IniKeyNames& operator=(const IniKeyNames&) = delete;
 
     void Begin();
-    // The key named name in section, leaving the section's position as its own
-    // look-up would; null when there is none.
-    IniKey* Find(IniSection* section, const char* name);
+    // The key named name (length bytes) in section, leaving the section's
+    // position as its own look-up would; null when there is none.
+    IniKey* Find(IniSection* section, const char* name, size_t length);
     // After a key was appended to section.
     void Added(IniSection* section);
     void Release();
@@ -43,7 +44,7 @@ public:
 
 private:
     struct Entry;
-    static uint32_t QuickHash(const char* name);
+    static uint32_t QuickHash(const char* name, size_t length);
     bool Ready(IniSection* section);
     void Rebuild(IniSection* section);
     void Insert(void* node, int32_t index, uint32_t hash);

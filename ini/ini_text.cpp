@@ -145,6 +145,30 @@ float IniParseFloat(const char* text) {
     return IniNarrow(value);
 }
 
+void IniParseNumbers(const char* text, int32_t* intValue, float* floatValue) {
+    const unsigned char* p = SkipSpace(text);
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (!IsDigit(*p) && *p != '.') {  // no number: both are zero
+        *intValue = 0;
+        *floatValue = 0.0f;
+        return;
+    }
+    uint32_t value = 0;
+    int digits = 0;
+    for (; IsDigit(*p) && digits <= 9; ++p, ++digits) value = value * 10 + (*p - '0');
+    // A fraction, an exponent or more digits: the general conversions decide.
+    if (digits == 0 || digits > 9 || *p == '.' || *p == 'e' || *p == 'E') {
+        *intValue = IniParseInt(text);
+        *floatValue = IniParseFloat(text);
+        return;
+    }
+    // Below 10^9: exact in an int32 and in a double, so one rounding to float
+    // gives what the float conversion gives; "0x" reads as 0 in both.
+    *intValue = negative ? -static_cast<int32_t>(value) : static_cast<int32_t>(value);
+    *floatValue = negative ? -static_cast<float>(value) : static_cast<float>(value);
+}
+
 uint32_t IniParseUnsigned(const char* text) {
     if (!text) return 0;
     const unsigned char* p = SkipSpace(text);

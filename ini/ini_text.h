@@ -22,6 +22,11 @@ int32_t IniParseInt(const char* text);
 // double and then narrowed to 32 bits. 0 when there is no number.
 float IniParseFloat(const char* text);
 
+// Both conversions above at once, as a key's value is read: a plain decimal
+// integer of up to nine digits (the common value) is read in one pass, any
+// other text by the two conversions.
+void IniParseNumbers(const char* text, int32_t* intValue, float* floatValue);
+
 // Unsigned conversion whose base follows the prefix: "0x" hexadecimal, a
 // leading "0" octal, else decimal; a leading '-' negates modulo 2^32 and a
 // value beyond 32 bits gives 0xFFFFFFFF.

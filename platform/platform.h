@@ -55,11 +55,19 @@ bool HeapOwns(HeapHandle heap, const void* block);  // block was allocated here 
 size_t HeapBlockSize(HeapHandle heap, const void* block);
 size_t HeapCompactPrivate(HeapHandle heap);         // largest free block after compaction (0: unknown)
 void HeapDestroyPrivate(HeapHandle heap);           // frees every block still allocated
-// A block of the C heap, freed with free(). A large block (a big
-// configuration text, a block of thousands of keys) is backed by large pages
-// where the system offers them, so that it is brought in by a few page faults
-// instead of thousands. Not zeroed; null on failure.
+// A block of the C heap, given back with ReleaseCBlock and the size asked
+// for. A large block (a big configuration text, a block of thousands of keys)
+// is backed by large pages where the system offers them, so that it is
+// brought in by a few page faults instead of thousands. A block of 128 KiB or
+// more that is given back is kept (up to 64 MiB in all) for the next request
+// it fits instead of going back to the system and being faulted in, zeroed,
+// again. Not zeroed; null on failure.
 void* AllocateCBlock(size_t size);
+void ReleaseCBlock(void* block, size_t size);
+// Returns the kept blocks to the system (compacting or destroying a private
+// heap does too), and how many bytes are kept now.
+void ReleaseKeptCBlocks();
+size_t KeptCBlockBytes();
 
 // ---- Dynamic libraries ----------------------------------------------------
 using LibraryHandle = void*;
@@ -137,6 +145,8 @@ void SleepMs(uint32_t milliseconds);
 uint64_t TotalPhysicalMemory();
 uint32_t PageSize();
 uint32_t CurrentThreadId();
+// Processor time this process has used, user and kernel, in seconds.
+double ProcessorSeconds();
 
 // ---- Multibyte text in the ANSI code page ---------------------------------
 // On Windows the C runtime's multibyte code page decides which bytes lead a

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -97,20 +98,118 @@ private:
 
 // A large block starts on a 2 MiB boundary and is advised to be backed by
 // 2 MiB pages, where the system offers them (elsewhere the advice is ignored).
+//
+// Blocks of kKeptMinimum bytes or more that are given back are kept for the
+// next request they fit, up to kKeptBytes in all. The C heap maps such blocks
+// fresh from the kernel and unmaps them when freed, so a program that makes and
+// drops big documents one after another would otherwise take fresh pages for
+// each, every one zeroed by the kernel (and a large page first found, maybe
+// compacted), which can cost more than reading the document.
+namespace {
+
+const size_t kLargePage = size_t{2} << 20;
+const size_t kKeptMinimum = size_t{128} << 10;
+const size_t kKeptBytes = size_t{64} << 20;
+const int kKeptSlots = 64;
+
+struct KeptBlocks {
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+    void* blocks[kKeptSlots] = {};
+    size_t sizes[kKeptSlots] = {};  // usable bytes; whole large pages for a large block
+    bool large[kKeptSlots] = {};
+    size_t bytes = 0;
+};
+
+KeptBlocks g_kept;
+
+// Whole large pages: a partly used last page would fault in small ones. Zero
+// for a size that takes none (smaller blocks) or cannot be rounded.
+size_t LargeBlockSize(size_t size) {
+#ifdef MADV_HUGEPAGE
+    if (size >= kLargePage && size <= SIZE_MAX - kLargePage) return (size + kLargePage - 1) & ~(kLargePage - 1);
+#endif
+    return 0;
+}
+
+// The smallest kept block of at least size bytes and at most twice that (a
+// large one for a large request), taken out of the reserve; null when none fits.
+void* TakeKept(size_t size, bool large) {
+    pthread_mutex_lock(&g_kept.mutex);
+    int best = -1;
+    for (int i = 0; i < kKeptSlots; ++i) {
+        if (!g_kept.blocks[i] || g_kept.sizes[i] < size || g_kept.sizes[i] / 2 > size || (large && !g_kept.large[i]))
+            continue;
+        if (best < 0 || g_kept.sizes[i] < g_kept.sizes[best]) best = i;
+    }
+    void* block = nullptr;
+    if (best >= 0) {
+        block = g_kept.blocks[best];
+        g_kept.blocks[best] = nullptr;
+        g_kept.bytes -= g_kept.sizes[best];
+    }
+    pthread_mutex_unlock(&g_kept.mutex);
+    return block;
+}
+
+bool Keep(void* block, size_t size, bool large) {
+    pthread_mutex_lock(&g_kept.mutex);
+    bool kept = false;
+    for (int i = 0; !kept && i < kKeptSlots && g_kept.bytes + size <= kKeptBytes; ++i) {
+        if (g_kept.blocks[i]) continue;
+        g_kept.blocks[i] = block;
+        g_kept.sizes[i] = size;
+        g_kept.large[i] = large;
+        g_kept.bytes += size;
+        kept = true;
+    }
+    pthread_mutex_unlock(&g_kept.mutex);
+    return kept;
+}
+
+}  // namespace
+
 void* AllocateCBlock(size_t size) {
     if (size == 0) size = 1;
-#ifdef MADV_HUGEPAGE
-    const size_t largePage = size_t{2} << 20;
-    if (size >= largePage && size <= SIZE_MAX - largePage) {
-        // Whole large pages: a partly used last page would fault in small ones.
-        const size_t rounded = (size + largePage - 1) & ~(largePage - 1);
-        void* block = nullptr;
-        if (posix_memalign(&block, largePage, rounded) != 0) return nullptr;
-        madvise(block, rounded, MADV_HUGEPAGE);
-        return block;
+    const size_t rounded = LargeBlockSize(size);
+    if (size >= kKeptMinimum) {
+        if (void* kept = TakeKept(rounded ? rounded : size, rounded != 0)) return kept;
     }
+    if (rounded == 0) return malloc(size);
+    void* block = nullptr;
+    if (posix_memalign(&block, kLargePage, rounded) != 0) return nullptr;
+#ifdef MADV_HUGEPAGE
+    madvise(block, rounded, MADV_HUGEPAGE);
 #endif
-    return malloc(size);
+    return block;
+}
+
+void ReleaseCBlock(void* block, size_t size) {
+    if (!block) return;
+    if (size >= kKeptMinimum) {
+        // What the block holds, which may be more than was asked of it.
+        size_t usable = malloc_usable_size(block);
+        const bool large = LargeBlockSize(usable) != 0 && reinterpret_cast<uintptr_t>(block) % kLargePage == 0;
+        if (large) usable &= ~(kLargePage - 1);
+        if (Keep(block, usable, large)) return;
+    }
+    free(block);
+}
+
+void ReleaseKeptCBlocks() {
+    pthread_mutex_lock(&g_kept.mutex);
+    for (int i = 0; i < kKeptSlots; ++i) {
+        free(g_kept.blocks[i]);
+        g_kept.blocks[i] = nullptr;
+    }
+    g_kept.bytes = 0;
+    pthread_mutex_unlock(&g_kept.mutex);
+}
+
+size_t KeptCBlockBytes() {
+    pthread_mutex_lock(&g_kept.mutex);
+    const size_t bytes = g_kept.bytes;
+    pthread_mutex_unlock(&g_kept.mutex);
+    return bytes;
 }
 
 HeapHandle HeapCreatePrivate() {
@@ -135,7 +234,7 @@ void* HeapAllocate(HeapHandle handle, size_t size) {
         stored = heap->blocks.Insert(block, size);
     }
     if (!stored) {
-        free(block);
+        ReleaseCBlock(block, size);
         return nullptr;
     }
     return block;
@@ -152,11 +251,13 @@ bool HeapRelease(HeapHandle handle, void* block) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap || !block) return false;
     bool removed;
+    size_t size;
     {
         HeapLock lock(heap);
+        size = heap->blocks.SizeOf(block);
         removed = heap->blocks.Remove(block);
     }
-    if (removed) free(block);
+    if (removed) ReleaseCBlock(block, size);
     return removed;
 }
 
@@ -170,9 +271,13 @@ size_t HeapBlockSize(HeapHandle handle, const void* block) {
 size_t HeapCompactPrivate(HeapHandle handle) {
     PosixHeap* heap = static_cast<PosixHeap*>(handle);
     if (!heap) return 0;
-    // The C heap coalesces on its own; only the table's tombstones go.
-    HeapLock lock(heap);
-    heap->blocks.Compact();
+    // The C heap coalesces on its own; the table's tombstones go, and the
+    // blocks kept for reuse go back to the system.
+    {
+        HeapLock lock(heap);
+        heap->blocks.Compact();
+    }
+    ReleaseKeptCBlocks();
     return 0;
 }
 
@@ -181,6 +286,7 @@ void HeapDestroyPrivate(HeapHandle handle) {
     if (!heap) return;
     heap->blocks.ForEach([](void* block) { free(block); });
     heap->blocks.Release();
+    ReleaseKeptCBlocks();  // a heap's end gives its memory back to the system
     pthread_mutex_destroy(&heap->mutex);
     heap->~PosixHeap();
     free(heap);
@@ -455,6 +561,12 @@ uint32_t PageSize() {
 }
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
+
+double ProcessorSeconds() {
+    timespec used;
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) != 0) return 0.0;
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
 
 // ---- Multibyte text -------------------------------------------------------
 bool IsLeadByte(unsigned char) { return false; }

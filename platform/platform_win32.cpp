@@ -51,6 +51,9 @@ void* HeapAllocate(HeapHandle heap, size_t size) {
 
 // Large pages need a privilege a game does not hold.
 void* AllocateCBlock(size_t size) { return malloc(size ? size : 1); }
+void ReleaseCBlock(void* block, size_t) { free(block); }
+void ReleaseKeptCBlocks() {}
+size_t KeptCBlockBytes() { return 0; }
 
 bool HeapOwns(HeapHandle heap, const void* block) {
     return heap && block && HeapValidate(static_cast<HANDLE>(heap), 0, block);
@@ -282,6 +285,15 @@ uint32_t PageSize() {
 }
 
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
+
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
+    auto ticks = [](const FILETIME& time) {  // 100-nanosecond units
+        return static_cast<double>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;
+}
 
 // ---- Multibyte text -------------------------------------------------------
 bool IsLeadByte(unsigned char byte) { return _ismbblead(byte) != 0; }

@@ -25,16 +25,18 @@ public:
         if (m_table.Count() == 0) m_table.Compact();
     }
 
-    bool Insert(void* block) {
+    bool Insert(void* block, size_t size) {
         Guard guard(m_busy);
-        bool stored = m_table.Insert(block, 0);
+        bool stored = m_table.Insert(block, size);
         if (stored) m_live.fetch_add(1, std::memory_order_relaxed);
         return stored;
     }
 
-    bool Remove(void* block) {
+    // The size the block was allocated with goes to *size.
+    bool Remove(void* block, size_t* size) {
         if (m_live.load(std::memory_order_relaxed) == 0) return false;
         Guard guard(m_busy);
+        *size = m_table.SizeOf(block);
         bool removed = m_table.Remove(block);
         if (removed) m_live.fetch_sub(1, std::memory_order_relaxed);
         return removed;
@@ -67,8 +69,8 @@ void* FallbackAlloc(size_t size) {
 #ifndef NDEBUG
     if (block) memset(block, plat::kFreshBlockPoison, size ? size : 1);  // as the private heap's blocks
 #endif
-    if (block && !g_fallback.Insert(block)) {
-        free(block);
+    if (block && !g_fallback.Insert(block, size)) {
+        plat::ReleaseCBlock(block, size);
         return nullptr;
     }
     return block;
@@ -87,8 +89,9 @@ void* ShellAlloc(size_t size) { return ShellAllocEx(size, 0, 0); }
 
 void ShellFree(void* block) {
     if (!block) return;
-    if (g_fallback.Remove(block)) {
-        free(block);
+    size_t size = 0;
+    if (g_fallback.Remove(block, &size)) {
+        plat::ReleaseCBlock(block, size);
         return;
     }
     if (IMemoryManager* memory = g_memory.load(std::memory_order_acquire)) memory->memFree(block);

@@ -136,3 +136,21 @@ TEST_F(VarncatTest, BadUsageAndFailuresAreReported) {
     EXPECT_NE(absent.err.find("File absent.txt not found!"), std::string::npos) << absent.err;
     EXPECT_EQ(Run("crc absent.txt").code, 1);
 }
+
+TEST_F(VarncatTest, RepeatedNamesAreWrittenWithOneWarningEach) {
+    ASSERT_TRUE(plat::DirMake(m_dir.File("a").c_str()));
+    ASSERT_TRUE(plat::DirMake(m_dir.File("b").c_str()));
+    ASSERT_TRUE(m_dir.Write("a\\Same.dat", "first"));
+    ASSERT_TRUE(m_dir.Write("b\\SAME.DAT", "second"));
+    ASSERT_TRUE(m_dir.Write("other.dat", "other"));
+    ToolResult created = Run("create " + File("out.cat") + " " + File("a\\Same.dat") + " " + File("other.dat") + " " +
+                             File("b\\SAME.DAT") + " " + File("a\\Same.dat"));
+    ASSERT_EQ(created.code, 0) << created.err;
+    std::vector<std::string> warnings = Lines(created.err);
+    ASSERT_EQ(warnings.size(), 2u) << created.err;
+    for (const std::string& warning : warnings)
+        EXPECT_EQ(warning, "varncat: warning: SAME.DAT appears more than once; look-ups find the first");
+    ToolResult shown = Run("cat --catalog " + File("out.cat") + " same.dat");
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    EXPECT_EQ(shown.out, "first");
+}

@@ -1,9 +1,12 @@
 // Typed access: getters with defaults and write-back, setters and their pool
 // use, enumeration and numbered counting.
+#include "ini/ini_text.h"
 #include "tests/ini/ini_fixture.h"
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 using initest::IniTest;
 using initest::Native;
@@ -262,3 +265,33 @@ TEST_F(IniAccessTest, DeleteAndRenameChangeTheDocument) {
 }
 
 }  // namespace
+
+// Reading a key's value converts it once for both representations: the answer
+// must be that of the two conversions, for the common values and the rest.
+TEST(IniParseNumbers, AgreesWithTheIntegerAndFloatConversions) {
+    std::vector<std::string> texts = {"0", "-0", "+0", "7", "-7", " \t42", "007", "123456789", "-123456789",
+                                      "999999999", "1000000000", "2147483647", "2147483648", "-2147483649",
+                                      "99999999999999999999", "12abc", "12.5", "-0.75", ".5", "-.5", ".", "-", "+",
+                                      "", "x", "-x", "TRUE", "0x1F", "-0x1F", "0X", "1e3", "12E2", "5 e", "16777217",
+                                      "16777219", "-16777217", "3.", "1 2", "12\r", "0007.5"};
+    uint32_t seed = 99;
+    for (int i = 0; i < 2000; ++i) {  // short texts of the characters that matter
+        const char alphabet[] = "0123456789-+.eExX a";
+        std::string text;
+        for (int n = static_cast<int>(seed % 12); n > 0; --n) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        seed = seed * 1103515245u + 12345u;
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        int32_t intValue = -1;
+        float floatValue = -1.0f;
+        IniParseNumbers(text.c_str(), &intValue, &floatValue);
+        EXPECT_EQ(intValue, IniParseInt(text.c_str())) << "'" << text << "'";
+        const float expected = IniParseFloat(text.c_str());
+        EXPECT_TRUE(memcmp(&floatValue, &expected, sizeof expected) == 0)  // bit for bit: -0 is not 0
+            << "'" << text << "': " << floatValue << " against " << expected;
+    }
+}

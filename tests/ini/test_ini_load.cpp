@@ -115,6 +115,25 @@ TEST_F(IniTest, CrLfAndLfFilesParseAlike) {
     EXPECT_EQ(Dump(mac), Dump(lf));
 }
 
+// Only a '[' or '#' that blanks alone separate from the start of its line
+// begins a header or a directive line; one inside a key line, at any place
+// of a long line, is text. A header after only blanks still counts.
+TEST_F(IniTest, BracketsAndHashesInsideKeyLinesAreText) {
+    std::string text = "Outside=[not a section]\r\n  \t[First]\r\nA=#not an include\r\n"
+                       "B = x [y] #z\r\nLongKeyName0123456789=abc[def]ghi#jkl[mno]pqr#\r\n"
+                       "\v\f[Second]\rC=1\r  # no include here\nD=2\n[Third]\nE=[3]\nName[4]=5\n"
+                       "x#[Fourth]\n";
+    for (int i = 0; i < 40; ++i) text += "K" + std::to_string(i) + "=" + std::string(i, ' ') + "[" + std::to_string(i) + "]\n";
+    text += "[Fifth]";
+    ASSERT_TRUE(Write("marks.ini", text));
+    IniFile ini("marks.ini", 0, 0, 100);
+    std::string expected = "[First]\nA=#not an include\nB=x [y] #z\nLongKeyName0123456789=abc[def]ghi#jkl[mno]pqr#\n"
+                           "[Second]\nC=1\n[Third]\nE=[3]\nName[4]=5\n";
+    for (int i = 0; i < 40; ++i) expected += "K" + std::to_string(i) + "=[" + std::to_string(i) + "]\n";
+    expected += "[Fifth]\n";
+    EXPECT_EQ(Dump(ini), expected);
+}
+
 TEST_F(IniTest, MissingAndEmptyFilesLeaveAUsableEmptyDocument) {
     IniFile missing("absent", 0, 0, 100);
     EXPECT_EQ(missing.NotLoaded(), 1);

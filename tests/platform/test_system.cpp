@@ -49,6 +49,22 @@ TEST(SystemFigures, PageSizeAndPhysicalMemory) {
     EXPECT_GT(plat::TotalPhysicalMemory(), 16ull * 1024 * 1024);
 }
 
+// Work on the processor shows in the process's processor time, which never
+// runs backwards; a process that has done nothing yet has used little of it.
+TEST(SystemFigures, ProcessorTimeGrowsWithWork) {
+    const double before = plat::ProcessorSeconds();
+    EXPECT_GT(before, 0.0);
+    EXPECT_LT(before, 3600.0);
+    volatile uint64_t sum = 0;
+    double after = before;
+    const uint32_t started = plat::TimerTime();
+    while (after <= before && plat::TimerTime() - started < 10000) {
+        for (int i = 0; i < 1000000; ++i) sum = sum + static_cast<uint64_t>(i);
+        after = plat::ProcessorSeconds();
+    }
+    EXPECT_GT(after, before);
+}
+
 TEST(Libraries, MissingModuleFailsWithAReason) {
     EXPECT_EQ(nullptr, plat::LibraryLoad("no_such_module_here.dll"));
     EXPECT_STRNE("", plat::LibraryLastError());

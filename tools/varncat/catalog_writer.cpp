@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -109,15 +110,12 @@ bool WriteCatalog(IFileManager* files, const char* output, const std::vector<std
     std::vector<std::string> extensions;
     uint64_t tables = kCatalogHeaderSize;
     uint64_t data = 0;
+    std::unordered_set<std::string> names;  // a catalog may hold 65,534: no pairwise comparison
     for (const std::string& path : inputs) {
         Input input;
         if (!Describe(files, path, &input, error)) return false;
-        for (const Input& earlier : members) {
-            if (earlier.name == input.name) {
-                warnings->push_back(input.name + " appears more than once; look-ups find the first");
-                break;
-            }
-        }
+        if (!names.insert(input.name).second)
+            warnings->push_back(input.name + " appears more than once; look-ups find the first");
         bool known = false;
         for (const std::string& extension : extensions) known = known || extension == input.extension;
         if (!known) {
