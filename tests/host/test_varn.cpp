@@ -398,18 +398,18 @@ unsigned long ImageSizeOf(const std::string& path) {
 }
 
 // A module that faults (the menu module writes through a bad pointer in its
-// first run): Varn-crash.txt names the DLL and an offset inside it, in its
-// summary and as stack frame 0; the minidump starts with "MDMP"; the box
-// names the module and the report, unless [Debug] CrashBox is FALSE; the exit
-// code is the exception code. With the log on, the report ends with the log's
-// last lines before its own log line.
+// first run, on the main thread or on a thread of its own): Varn-crash.txt
+// names the DLL and an offset inside it, in its summary and as stack frame 0;
+// the minidump starts with "MDMP"; the box names the module and the report,
+// unless [Debug] CrashBox is FALSE; the exit code is the exception code. With
+// the log on, the report ends with the log's last lines before its own line.
 TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
     for (bool box : {true, false}) {
-        SCOPED_TRACE(box ? "box, log on" : "CrashBox=FALSE, log off");
+        SCOPED_TRACE(box ? "main thread, box, log on" : "another thread, CrashBox=FALSE, log off");
         FreshGame();
         m_boxes.clear();
         PlaceModules({});
-        ASSERT_TRUE(Game().Write("Probe.ini", "[MNU]\nFaultOnRun=1\n"));
+        ASSERT_TRUE(Game().Write("Probe.ini", box ? "[MNU]\nFaultOnRun=1\n" : "[MNU]\nFaultOnRun=1\nFaultInThread=1\n"));
         ASSERT_TRUE(Game().Write("startup.ini", box ? "[Debug]\r\nLogFile=Varn.log\r\n" : "[Debug]\r\nCrashBox=FALSE\r\n"));
         EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 

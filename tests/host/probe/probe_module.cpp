@@ -216,6 +216,11 @@ __attribute__((noinline)) void WriteThroughABadPointer() {
     *reinterpret_cast<volatile int*>(address) = 1;
 }
 
+DWORD WINAPI FaultingThread(void*) {
+    WriteThroughABadPointer();
+    return 0;
+}
+
 // Milliseconds from the creation of this process until now.
 long long SinceProcessStart() {
     FILETIME created, exited, kernel, user, now;
@@ -237,7 +242,12 @@ class Menu final : public IMenuSystem {
             PostMessageA(static_cast<HWND>(ShellGetWindowHandle()), WM_CLOSE, 0, 0);
             Journal("MNU posted WM_CLOSE; appPumpMessages = " + Number(appPumpMessages()));
         }
-        if (ScriptedResult("MNU", "FaultOnRun", 0, 0) == call + 1) WriteThroughABadPointer();
+        if (ScriptedResult("MNU", "FaultOnRun", 0, 0) == call + 1) {
+            if (Setting("MNU", "FaultInThread") == "1")
+                WaitForSingleObject(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr), INFINITE);
+            else
+                WriteThroughABadPointer();
+        }
         const std::string waitFor = Setting("MNU", "WaitFor");
         if (!waitFor.empty()) Journal("MNU waited for " + waitFor + " = " + Number(WaitForFile(waitFor)));
         return Answer("MNU", "mnuRun", arguments, ScriptedResult("MNU", "Run", call, 1));
