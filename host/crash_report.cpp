@@ -25,6 +25,12 @@ const int kMaxFrames = 64;
 const int kMaxModules = 512;
 const DWORD kLogTailBytes = 4096;
 const DWORD kReporterStack = 256 * 1024;
+// How long the files may take. A fault inside the heap leaves its lock held by
+// the faulting thread, and the reporter thread then waits for it for ever in
+// the first call that allocates: the process ends after this time with what
+// was written by then.
+const DWORD kFilesLimitMs = 15000;
+const DWORD kWaitStepMs = 100;
 
 struct Crash {
     EXCEPTION_POINTERS* pointers;
@@ -35,6 +41,7 @@ struct Crash {
 
 Crash g_crash;
 volatile LONG g_reporting = 0;
+volatile LONG g_filesWritten = 0;
 volatile LONG g_showBox = 1;
 char g_reportPath[MAX_PATH];
 char g_dumpPath[MAX_PATH];
@@ -283,6 +290,7 @@ DWORD WINAPI Report(void*) {
     WriteTextReport();
     WriteDump();
     LogError("%s", g_summary);
+    InterlockedExchange(&g_filesWritten, 1);
     if (g_showBox) ShowMessageBox(g_summary, kBoxCaption, MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
     return 0;
 }
@@ -301,10 +309,14 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
                          DUPLICATE_SAME_ACCESS))
         g_crash.thread = GetCurrentThread();
     HANDLE reporter = CreateThread(nullptr, kReporterStack, Report, nullptr, 0, nullptr);
-    if (reporter)
-        WaitForSingleObject(reporter, INFINITE);
-    else
+    if (!reporter) {
         Report(nullptr);
+    } else {
+        // The box may stay up as long as the player wants; the files may not.
+        for (DWORD waited = 0; WaitForSingleObject(reporter, kWaitStepMs) == WAIT_TIMEOUT; waited += kWaitStepMs) {
+            if (!g_filesWritten && waited >= kFilesLimitMs) break;
+        }
+    }
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }

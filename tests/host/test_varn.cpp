@@ -455,4 +455,14 @@ TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
     }
 }
 
+// A fault inside the heap leaves the heap's lock held: whatever the report
+// cannot write without the heap is given up after a while, and the process
+// still ends with the exception code instead of hanging (RunVarn would kill
+// it after a minute with 99).
+TEST_F(VarnRun, AFaultHoldingTheHeapLockStillEndsTheProcess) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", "[MNU]\nFaultOnRun=1\nHoldHeap=1\n"));
+    EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+}
+
 }  // namespace

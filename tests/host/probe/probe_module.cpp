@@ -243,6 +243,7 @@ class Menu final : public IMenuSystem {
             Journal("MNU posted WM_CLOSE; appPumpMessages = " + Number(appPumpMessages()));
         }
         if (ScriptedResult("MNU", "FaultOnRun", 0, 0) == call + 1) {
+            if (Setting("MNU", "HoldHeap") == "1") HeapLock(GetProcessHeap());
             if (Setting("MNU", "FaultInThread") == "1")
                 WaitForSingleObject(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr), INFINITE);
             else
