@@ -25,11 +25,15 @@ const int kMaxFrames = 64;
 const int kMaxModules = 512;
 const DWORD kLogTailBytes = 4096;
 const DWORD kReporterStack = 256 * 1024;
-// How long the files may take. A fault inside the heap leaves its lock held by
-// the faulting thread, and the reporter thread then waits for it for ever in
-// the first call that allocates: the process ends after this time with what
-// was written by then.
-const DWORD kFilesLimitMs = 15000;
+// A fault inside the heap (or the loader) leaves its lock held by the faulting
+// thread, and a new thread waits for it for ever before it runs a line of its
+// own: when the reporter has not started after kStartLimitMs, the faulting
+// thread makes the report itself (the lock is its own). A reporter that makes
+// no progress for kStallLimitMs before the files are written is given up: the
+// process ends with what was written by then. The box may stay up for as
+// long as the player wants.
+const DWORD kStartLimitMs = 3000;
+const DWORD kStallLimitMs = 30000;
 const DWORD kWaitStepMs = 100;
 
 struct Crash {
@@ -41,6 +45,8 @@ struct Crash {
 
 Crash g_crash;
 volatile LONG g_reporting = 0;
+volatile LONG g_reporter = 0;  // who makes the report: 1 the reporter thread, 2 the faulting thread
+volatile LONG g_progress = 0;  // steps done, counted by whoever makes the report
 volatile LONG g_filesWritten = 0;
 volatile LONG g_showBox = 1;
 char g_reportPath[MAX_PATH];
@@ -108,11 +114,34 @@ const char* FileNameOf(const char* path) {
     return name;
 }
 
+// Set while the faulting thread reports by itself, next to a reporter thread
+// that could not start: that thread may hold the loader's lock, so nothing
+// may take it (module look-ups, file names through the loader, dbghelp).
+bool g_withoutLoader = false;
+WCHAR g_mappedName[MAX_PATH];
+
+// The image mapped at address, found without the loader: its base from the
+// memory map, its path from the mapped file's name (characters outside ASCII
+// become '?', as no conversion that may allocate is made).
+HMODULE MappedImageAt(DWORD64 address) {
+    MEMORY_BASIC_INFORMATION region;
+    const void* at = reinterpret_cast<const void*>(static_cast<uintptr_t>(address));
+    if (!VirtualQuery(at, &region, sizeof region) || region.Type != MEM_IMAGE || !region.AllocationBase)
+        return nullptr;
+    const DWORD length = GetMappedFileNameW(GetCurrentProcess(), region.AllocationBase, g_mappedName, MAX_PATH);
+    DWORD i = 0;
+    for (; i < length && i < sizeof g_modulePath - 1; ++i)
+        g_modulePath[i] = g_mappedName[i] < 0x80 ? static_cast<char>(g_mappedName[i]) : '?';
+    g_modulePath[i] = 0;
+    return static_cast<HMODULE>(region.AllocationBase);
+}
+
 // The module that holds address: its base, and its path in g_modulePath.
 // Null (and an empty path) when the address is in no module.
 HMODULE ModuleAt(DWORD64 address) {
     HMODULE module = nullptr;
     g_modulePath[0] = 0;
+    if (g_withoutLoader) return MappedImageAt(address);
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(address)), &module))
         return nullptr;
@@ -263,10 +292,13 @@ void WriteTextReport() {
     g_used = 0;
     AppendException();
     Flush(report);
+    InterlockedIncrement(&g_progress);
     AppendStack();
     Flush(report);
+    InterlockedIncrement(&g_progress);
     AppendModules();
     Flush(report);
+    InterlockedIncrement(&g_progress);
     if (report != INVALID_HANDLE_VALUE) {
         WriteLogTail(report);
         CloseHandle(report);
@@ -285,14 +317,51 @@ void WriteDump() {
     CloseHandle(file);
 }
 
-DWORD WINAPI Report(void*) {
+void Report() {
+    InterlockedIncrement(&g_progress);
     MakeSummary(kReportName);
     WriteTextReport();
     WriteDump();
     LogError("%s", g_summary);
     InterlockedExchange(&g_filesWritten, 1);
     if (g_showBox) ShowMessageBox(g_summary, kBoxCaption, MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+// The faulting thread's own report, next to a reporter thread that never
+// started: the summary, the exception, the thread and the registers.
+void ReportWithoutLoader() {
+    g_withoutLoader = true;
+    MakeSummary(kReportName);
+    HANDLE report = CreateFileA(g_reportPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    g_used = 0;
+    AppendException();
+    Append("\r\nNo stack, module list or dump: the report was made in the faulting thread, which holds a lock\r\n"
+           "(of the heap or the loader) that they need.\r\n");
+    Flush(report);
+    if (report != INVALID_HANDLE_VALUE) CloseHandle(report);
+}
+
+DWORD WINAPI ReporterThread(void*) {
+    if (InterlockedCompareExchange(&g_reporter, 1, 0) == 0) Report();
     return 0;
+}
+
+// Waits for the reporter thread (see kStartLimitMs and kStallLimitMs).
+void AwaitReporter(HANDLE reporter) {
+    LONG seen = 0;
+    DWORD still = 0;  // milliseconds without progress
+    while (WaitForSingleObject(reporter, kWaitStepMs) == WAIT_TIMEOUT) {
+        if (g_filesWritten) continue;
+        const LONG progress = g_progress;
+        still = progress == seen ? still + kWaitStepMs : 0;
+        seen = progress;
+        if (progress == 0 && still >= kStartLimitMs && InterlockedCompareExchange(&g_reporter, 2, 0) == 0) {
+            ReportWithoutLoader();
+            return;
+        }
+        if (still >= kStallLimitMs) return;
+    }
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
@@ -308,15 +377,11 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g_crash.thread, 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
         g_crash.thread = GetCurrentThread();
-    HANDLE reporter = CreateThread(nullptr, kReporterStack, Report, nullptr, 0, nullptr);
-    if (!reporter) {
-        Report(nullptr);
-    } else {
-        // The box may stay up as long as the player wants; the files may not.
-        for (DWORD waited = 0; WaitForSingleObject(reporter, kWaitStepMs) == WAIT_TIMEOUT; waited += kWaitStepMs) {
-            if (!g_filesWritten && waited >= kFilesLimitMs) break;
-        }
-    }
+    HANDLE reporter = CreateThread(nullptr, kReporterStack, ReporterThread, nullptr, 0, nullptr);
+    if (reporter)
+        AwaitReporter(reporter);
+    else if (InterlockedCompareExchange(&g_reporter, 2, 0) == 0)
+        Report();
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }

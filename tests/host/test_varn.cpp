@@ -455,14 +455,19 @@ TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
     }
 }
 
-// A fault inside the heap leaves the heap's lock held: whatever the report
-// cannot write without the heap is given up after a while, and the process
-// still ends with the exception code instead of hanging (RunVarn would kill
-// it after a minute with 99).
-TEST_F(VarnRun, AFaultHoldingTheHeapLockStillEndsTheProcess) {
+// A fault inside the heap leaves the heap's lock held, and the reporter thread
+// cannot start: the faulting thread writes what it can without the loader,
+// shows no box, and the process ends with the exception code instead of
+// hanging (RunVarn would kill it after a minute).
+TEST_F(VarnRun, AFaultHoldingTheHeapLockIsReportedWithoutHanging) {
     PlaceModules({});
     ASSERT_TRUE(Game().Write("Probe.ini", "[MNU]\nFaultOnRun=1\nHoldHeap=1\n"));
     EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    const std::string summary = "Varn stopped: access violation in MenuSystem.dll at +0x";
+    const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+    EXPECT_NE(report.find(summary), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nRegisters:\r\n"), std::string::npos) << report;
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 }  // namespace
