@@ -28,10 +28,10 @@ const DWORD kReporterStack = 256 * 1024;
 // A fault inside the heap (or the loader) leaves its lock held by the faulting
 // thread, and a new thread waits for it for ever before it runs a line of its
 // own: when the reporter has not started after kStartLimitMs, the faulting
-// thread makes the report itself (the lock is its own). A reporter that makes
-// no progress for kStallLimitMs before the files are written is given up: the
-// process ends with what was written by then. The box may stay up for as
-// long as the player wants.
+// thread writes what it can without the loader (ReportWithoutLoader). A
+// reporter that makes no progress for kStallLimitMs before the files are
+// written is given up: the process ends with what was written by then. The
+// box may stay up for as long as the player wants.
 const DWORD kStartLimitMs = 3000;
 const DWORD kStallLimitMs = 30000;
 const DWORD kWaitStepMs = 100;
