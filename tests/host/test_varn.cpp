@@ -11,8 +11,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
