@@ -2,6 +2,7 @@
 
 #include "files/directories.h"
 #include "files/strings.h"
+#include "host/crash_report.h"
 #include "host/default_options.h"
 #include "host/held_interface.h"
 #include "host/launch/multiplayer_launch.h"
@@ -146,6 +147,7 @@ void ReadWindowSettings() {
     else
         CombinePath(baseDirectory, logFile, window.logFile, kPathSize);
     LogSetFile(window.logFile);
+    CrashReportSetBox(document.GetBool("Debug", "CrashBox", 1));
     window.windowed = document.GetBool("Window", "WindowMode", 0);
     appSetWindowed(window.windowed);
     window.x = document.GetInt("Window", "WindowPosX", 0);

@@ -90,8 +90,9 @@ struct StartupSettings {
 
 StartupSettings& TheStartupSettings();
 
-// Reads [Debug] OutputLevel and the [Window] keys of startup.ini in the base
-// directory, without writing anything back, and hands WindowMode to "APP".
+// Reads [Debug] OutputLevel, LogFile and CrashBox and the [Window] keys of
+// startup.ini in the base directory, without writing anything back, and hands
+// WindowMode to "APP".
 void ReadWindowSettings();
 
 // Reads the rest of startup.ini (writing every missing key back), plays the

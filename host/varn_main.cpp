@@ -2,6 +2,7 @@
 // main window, the game, then everything down again in reverse order.
 #include "core/core_services.h"
 #include "host/core_bringup.h"
+#include "host/crash_report.h"
 #include "host/game_loop.h"
 #include "host/host_state.h"
 #include "host/main_window.h"
@@ -11,8 +12,10 @@
 
 #include <windows.h>
 
-// Exit code 1 once the game has run, 0 when start-up failed before it.
+// Exit code 1 once the game has run, 0 when start-up failed before it; a fault
+// nothing handled ends the process with its exception code (crash_report.h).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    CrashReportInstall();
     TheHostState().instance = instance;
     if (!CoreBringUp()) return 0;
 

@@ -62,10 +62,13 @@ start_wine_prefix "$WINEPREFIX" $arch $loader
 
 # Demo mode: the script next to Varn.exe, the log switched on, no old pictures.
 cp "$game/Demo/Demo.ini" "$game/Demo.ini"
-if grep -q '^LogFile=' "$game/startup.ini"; then
-  sed -i 's/^LogFile=.*/LogFile=Varn.log/' "$game/startup.ini"
+# The log on, and no crash box: nobody watches this run to close one (a crash
+# still leaves Varn-crash.txt and ends the run with the exception code).
+sed -i '/^LogFile=/d; /^CrashBox=/d' "$game/startup.ini"
+if grep -q '^\[Debug\]' "$game/startup.ini"; then
+  sed -i 's/^\[Debug\]\r\?$/&\nLogFile=Varn.log\r\nCrashBox=FALSE\r/' "$game/startup.ini"
 else
-  printf '\r\n[Debug]\r\nLogFile=Varn.log\r\n' >>"$game/startup.ini"
+  printf '\r\n[Debug]\r\nLogFile=Varn.log\r\nCrashBox=FALSE\r\n' >>"$game/startup.ini"
 fi
 rm -f "$game/Varn.log" "$game"/ScreenShots/*.bmp
 rm -rf "$out" && mkdir -p "$out"

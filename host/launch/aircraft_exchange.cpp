@@ -78,25 +78,34 @@ AircraftListFileRecord ListRecordOf(const AircraftRecord& record) {
     return out;
 }
 
+// The usable aircraft type's record, or null when the list hands out none
+// for it (such a type is left out of the file).
+const AircraftRecord* UsableRecord(ITypeList* aircraft, int index) {
+    if (!aircraft->IsUsable(index)) return nullptr;
+    void* record = nullptr;
+    aircraft->GetRecord(index, &record);
+    return static_cast<const AircraftRecord*>(record);
+}
+
+// The count heads the file, so the records are counted first as they will be
+// written: the count always matches the records that follow it.
 void WriteAircraftList(ExchangeServices& services) {
     ITypeList* aircraft = services.List(0);
     IFileManager* files = services.Files();
     if (!aircraft || !files) return;
     const int total = aircraft->GetCount();
-    int32_t usable = 0;
+    int32_t written = 0;
     for (int i = 0; i < total; ++i) {
-        if (aircraft->IsUsable(i)) ++usable;
+        if (UsableRecord(aircraft, i)) ++written;
     }
     const int handle = files->fmgCreateFile(services.ListFile());
     if (handle == -1) return;
-    files->fmgWriteFile(handle, &usable, sizeof usable);
+    files->fmgWriteFile(handle, &written, sizeof written);
     for (int i = 0; i < total; ++i) {
-        if (!aircraft->IsUsable(i)) continue;
-        void* record = nullptr;
-        aircraft->GetRecord(i, &record);
-        if (!record) continue;  // a list that hands out no record leaves the slot out
-        const AircraftListFileRecord out = ListRecordOf(*static_cast<const AircraftRecord*>(record));
-        files->fmgWriteFile(handle, &out, sizeof out);
+        if (const AircraftRecord* record = UsableRecord(aircraft, i)) {
+            const AircraftListFileRecord out = ListRecordOf(*record);
+            files->fmgWriteFile(handle, &out, sizeof out);
+        }
     }
     files->fmgCloseFile(handle);
 }
@@ -114,11 +123,19 @@ bool ExchangeAircraftAsJoiner(int timeoutSeconds) {
     ExchangeServices services;
     INetworkLayer* network = services.Network();
     if (!network) return false;
-    const uint32_t limit = timeoutSeconds > 0 ? static_cast<uint32_t>(timeoutSeconds) * 1000u : 0u;
-    const uint32_t start = plat::TimerTime();
+    // A timeout of 0 or below waits without limit (still pumping, so a closed
+    // window ends the wait). The time waited is summed in 64 bits from the
+    // 32-bit timer's steps, so neither a large timeout nor the timer's wrap
+    // cuts the wait short.
+    const uint64_t limit = timeoutSeconds > 0 ? static_cast<uint64_t>(timeoutSeconds) * 1000u : 0u;
+    uint64_t waited = 0;
+    uint32_t last = plat::TimerTime();
     while (!network->netIsSessionReady()) {
         if (!appPumpMessages()) return false;
-        if (plat::TimerTime() - start >= limit) return false;
+        const uint32_t now = plat::TimerTime();
+        waited += now - last;
+        last = now;
+        if (limit != 0 && waited >= limit) return false;
         plat::SleepMs(kReadyPollMs);
     }
     if (IFileManager* files = services.Files()) files->fmgEnableCache(1);

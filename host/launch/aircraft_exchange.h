@@ -8,6 +8,6 @@
 void ExchangeAircraftAsHost();
 
 // Waits for the hosting side's ready flag, pumping the window's messages, for
-// at most timeoutSeconds. False when the player closed the window or the time
+// at most timeoutSeconds (0 or below: without limit). False when the player closed the window or the time
 // ran out (nothing is synchronised then); true once the files were synchronised.
 bool ExchangeAircraftAsJoiner(int timeoutSeconds);

@@ -19,6 +19,8 @@ const char kDrainClassName[] = "Brightvane Movie Player";
 const char kErrorCaption[] = "MoviePlayer Error";
 const int kTitleSize = 290;    // 289 characters and the terminator
 const int kMessageSize = 1023;  // 1022 characters and the terminator
+const UINT_PTR kKeepAboveTimer = 1;
+const UINT kKeepAboveMs = 100;
 
 // One movie at a time: what the drain window's procedure needs while it plays.
 struct PlayerState {
@@ -27,6 +29,7 @@ struct PlayerState {
     IVideoWindow* video;
     IMediaEventEx* events;
     HWND drain;
+    HWND cover;          // the video popup laid over the monitor, when the renderer needed one
     int playing;         // 1 while the movie runs
     int stoppedByUser;   // a key or click ended it
 };
@@ -51,8 +54,26 @@ void StopByUser() {
     if (g_watch.userStopped) g_watch.userStopped(g_watch.context);
 }
 
+// The main window is topmost in full screen and comes back above the video
+// popup while the movie plays (under Wine half a second or so in); it would
+// then take the player's clicks, which never reach the drain window. Each
+// tick of the drain window's timer puts it back under the popup. Only the
+// main window moves: a message box shown meanwhile stays in front.
+void KeepVideoAboveMainWindow() {
+    HWND mainWindow = static_cast<HWND>(ShellGetWindowHandle());
+    if (!g_player.cover || !mainWindow || !IsWindow(g_player.cover)) return;
+    for (HWND above = GetWindow(g_player.cover, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+        if (above != mainWindow) continue;
+        SetWindowPos(mainWindow, g_player.cover, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
+}
+
 LRESULT CALLBACK DrainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_TIMER:
+            if (wParam == kKeepAboveTimer) KeepVideoAboveMainWindow();
+            break;
         case WM_DESTROY:
             return 0;
         case WM_KEYDOWN:
@@ -125,9 +146,39 @@ HRESULT TakeInterfaces() {
     return S_OK;
 }
 
+struct VideoWindowSearch {
+    DWORD process;
+    const WCHAR* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchVideoWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<VideoWindowSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != search->process) return TRUE;
+    WCHAR caption[kPathSize];
+    if (GetWindowTextW(window, caption, kPathSize) == 0 || lstrcmpW(caption, search->caption) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The renderer's own window: the top-level window of this process that bears
+// the caption the video window reports. Null when none does.
+HWND FindVideoWindow(IVideoWindow* video) {
+    BSTR caption = nullptr;
+    if (FAILED(video->get_Caption(&caption)) || !caption) return nullptr;
+    VideoWindowSearch search{GetCurrentProcessId(), caption, nullptr};
+    if (caption[0]) EnumWindows(MatchVideoWindow, reinterpret_cast<LPARAM>(&search));
+    SysFreeString(caption);
+    return search.found;
+}
+
 // Where the renderer cannot switch to full screen by itself, its window
 // becomes a borderless popup over the main window's monitor (the primary
-// monitor while there is no main window).
+// monitor while there is no main window). The main window is topmost in full
+// screen, so the popup is made topmost too and kept above the main window for
+// the whole movie (KeepVideoAboveMainWindow).
 void CoverMonitor(IVideoWindow* video) {
     HWND mainWindow = static_cast<HWND>(ShellGetWindowHandle());
     HMONITOR monitor = mainWindow ? MonitorFromWindow(mainWindow, MONITOR_DEFAULTTOPRIMARY)
@@ -138,6 +189,10 @@ void CoverMonitor(IVideoWindow* video) {
     const RECT& area = info.rcMonitor;
     video->put_WindowStyle(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     video->SetWindowPosition(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    g_player.cover = FindVideoWindow(video);
+    if (!g_player.cover) return;
+    SetWindowPos(g_player.cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (mainWindow) SetTimer(g_player.drain, kKeepAboveTimer, kKeepAboveMs, nullptr);
 }
 
 // A failed full-screen step shows its own message, then the general one.
@@ -244,8 +299,9 @@ void ReleaseMovie() {
     ReleaseInterface(&g_player.control);
     ReleaseInterface(&g_player.video);
     ReleaseInterface(&g_player.events);
-    if (g_player.drain) DestroyWindow(g_player.drain);
+    if (g_player.drain) DestroyWindow(g_player.drain);  // its timer goes with it
     g_player.drain = nullptr;
+    g_player.cover = nullptr;
 }
 
 long MovieEnded(const char* fileName, long result) {

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -381,6 +383,92 @@ TEST_F(VarnRun, LogFileOnlyWhenStartupIniNamesIt) {
     const std::string written = ReadWholeFile(Game().File("startup.ini"));
     EXPECT_EQ(0u, written.find(startup)) << written;  // kept as it was, nothing added to [Debug]
     EXPECT_EQ(written.find("LogFile", sizeof startup), std::string::npos);
+}
+
+// The size of the image a DLL file maps to (its PE optional header).
+unsigned long ImageSizeOf(const std::string& path) {
+    const std::string bytes = ReadWholeFile(path);
+    if (bytes.size() < 0x40) return 0;
+    uint32_t headerAt = 0;
+    memcpy(&headerAt, bytes.data() + 0x3c, 4);
+    uint32_t size = 0;
+    const size_t at = static_cast<size_t>(headerAt) + 24 + 56;  // signature and file header, then SizeOfImage
+    if (at + 4 > bytes.size()) return 0;
+    memcpy(&size, bytes.data() + at, 4);
+    return size;
+}
+
+// A module that faults (the menu module writes through a bad pointer in its
+// first run, on the main thread or on a thread of its own): Varn-crash.txt
+// names the DLL and an offset inside it, in its summary and as stack frame 0;
+// the minidump starts with "MDMP"; the box names the module and the report,
+// unless [Debug] CrashBox is FALSE; the exit code is the exception code. With
+// the log on, the report ends with the log's last lines before its own line.
+TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
+    for (bool box : {true, false}) {
+        SCOPED_TRACE(box ? "main thread, box, log on" : "another thread, CrashBox=FALSE, log off");
+        FreshGame();
+        m_boxes.clear();
+        PlaceModules({});
+        ASSERT_TRUE(Game().Write("Probe.ini", box ? "[MNU]\nFaultOnRun=1\n" : "[MNU]\nFaultOnRun=1\nFaultInThread=1\n"));
+        ASSERT_TRUE(Game().Write("startup.ini", box ? "[Debug]\r\nLogFile=Varn.log\r\n" : "[Debug]\r\nCrashBox=FALSE\r\n"));
+        EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+
+        const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+        const std::string lead = "Varn stopped: access violation in MenuSystem.dll at +0x";
+        const size_t summaryAt = report.find(lead);
+        ASSERT_NE(summaryAt, std::string::npos) << report;
+        const std::string hex = report.substr(summaryAt + lead.size(), report.find('.', summaryAt + lead.size()) -
+                                                                            summaryAt - lead.size());
+        const unsigned long offset = strtoul(hex.c_str(), nullptr, 16);
+        const std::string summary = lead + hex + ". Details: Varn-crash.txt";
+        EXPECT_EQ(report.substr(summaryAt, summary.size()), summary);
+        EXPECT_NE(report.find("#0  MenuSystem.dll+0x" + hex + "\r\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("Exception: 0xc0000005 (access violation), writing address 0x10\r\n"), std::string::npos);
+        EXPECT_NE(report.find("Thread: "), std::string::npos);
+        EXPECT_NE(report.find(sizeof(void*) == 8 ? "  rip=" : "  eip="), std::string::npos);
+
+        const size_t moduleAt = report.find("\r\nModule: ");
+        ASSERT_NE(moduleAt, std::string::npos);
+        const size_t pathAt = moduleAt + 10;
+        const std::string modulePath = report.substr(pathAt, report.find("\r\n", pathAt) - pathAt);
+        EXPECT_NE(modulePath.find("MenuSystem.dll"), std::string::npos) << modulePath;
+        EXPECT_GT(offset, 0ul);
+        EXPECT_LT(offset, ImageSizeOf(modulePath));
+        EXPECT_NE(report.find("  " + modulePath + "\r\n", report.find("Loaded modules")), std::string::npos) << report;
+
+        EXPECT_EQ(ReadWholeFile(Game().File("Varn-crash.dmp")).substr(0, 4), "MDMP");
+        EXPECT_EQ(m_boxes, box ? Lines{"Varn: " + summary} : Lines{});
+        EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")).find("CrashBox") == std::string::npos, box);  // never written back
+
+        const std::string log = ReadWholeFile(Game().File("Varn.log"));
+        if (!box) {
+            EXPECT_EQ(report.find("Last lines of the log"), std::string::npos);
+            continue;
+        }
+        const size_t logged = log.find("error: " + summary + "\r\n");
+        ASSERT_NE(logged, std::string::npos) << log;
+        const std::string before = log.substr(0, logged);
+        const std::string lastLine = before.substr(before.rfind('\n', before.size() - 2) + 1);
+        ASSERT_GE(report.size(), lastLine.size());
+        EXPECT_EQ(report.substr(report.size() - lastLine.size()), lastLine) << report;
+        EXPECT_NE(report.find("Last lines of the log"), std::string::npos);
+    }
+}
+
+// A fault inside the heap leaves the heap's lock held, and the reporter thread
+// cannot start: the faulting thread writes what it can without the loader,
+// shows no box, and the process ends with the exception code instead of
+// hanging (RunVarn would kill it after a minute).
+TEST_F(VarnRun, AFaultHoldingTheHeapLockIsReportedWithoutHanging) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", "[MNU]\nFaultOnRun=1\nHoldHeap=1\n"));
+    EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    const std::string summary = "Varn stopped: access violation in MenuSystem.dll at +0x";
+    const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+    EXPECT_NE(report.find(summary), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nRegisters:\r\n"), std::string::npos) << report;
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 }  // namespace

@@ -69,6 +69,12 @@ TEST_F(VarniniTest, GetPrintsWhatEachGetterReturns) {
     EXPECT_EQ(Run("get " + file + " S Name --case lower").out, Native("mixed\n"));
     EXPECT_EQ(Run("get " + file + " S Missing --default \"Some Default\" --case upper").out, Native("Some Default\n"));
     EXPECT_EQ(Run("get " + file + " Nowhere X --type float --default 2.5").out, Native("2.500000\n"));
+    // Without --default a missing key (or section) prints nothing and exits 1.
+    for (const char* missing : {"S Missing", "S Missing --type int", "Nowhere X --type bool", "S Missing --type hex"}) {
+        ToolResult result = Run("get " + file + " " + missing);
+        EXPECT_EQ(result.code, 1) << missing;
+        EXPECT_EQ(result.out, "") << missing;
+    }
     // Reading changes nothing on disk.
     EXPECT_EQ(Contents("g.ini"), "[S]\nCount=12abc\nScale=1.5\nFlag=yes\nTwo=2\nMask=0x1F\nName=Mixed\n");
 }

@@ -167,9 +167,10 @@ public:
         : m_journal(journal), m_name(std::move(name)), m_file(std::move(file)) {}
     std::vector<AircraftRecord> records;
     std::vector<int> usable;
-    int GetCount() override { return static_cast<int>(records.size()); }
+    int withheld = 0;  // types counted after the records, for which no record is handed out
+    int GetCount() override { return static_cast<int>(records.size()) + withheld; }
     void GetRecord(int index, void** record) override {
-        if (index >= 0 && index < GetCount()) *record = &records[static_cast<size_t>(index)];
+        if (index >= 0 && index < static_cast<int>(records.size())) *record = &records[static_cast<size_t>(index)];
     }
     const char* GetDataFileName() override { return m_file.c_str(); }
     void Reload(int index, int option) override;

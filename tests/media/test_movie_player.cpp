@@ -216,6 +216,67 @@ TEST_F(MoviePlayer, KeysAndClicksStopTheMovieOnce) {
     DestroyWindow(mainWindow);
 }
 
+// Real input, as a player's mouse and keyboard deliver it (SendInput), over a
+// main window that covers the monitor and stays topmost as the program's does
+// in full screen: a click at the middle of the screen and Escape each stop an
+// 8-second movie. The input comes once the video has been up for a while, past
+// the point where the main window used to come back above it and take the
+// click, so that the movie played to its end.
+TEST_F(MoviePlayer, RealClickAndEscapeStopTheMovieOverAFullScreenMainWindow) {
+    SKIP_WITHOUT_PLAYBACK();
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT& area = monitor.rcMonitor;
+    HWND mainWindow = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "main", WS_POPUP | WS_VISIBLE, area.left, area.top,
+                                      area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(mainWindow);
+    SetForegroundWindow(mainWindow);
+    ShellSetWindowValues(GetModuleHandleA(nullptr), mainWindow, nullptr);
+    std::string clip = Clip("clip.avi", 80);
+
+    for (bool click : {true, false}) {
+        SCOPED_TRACE(click ? "click" : "Escape");
+        journal = Journal{};
+        HWND under = nullptr;
+        std::thread person([&] {
+            // Waits for the video window to show, lets the movie run a while, then acts.
+            HWND video = nullptr;
+            for (int i = 0; i < 100 && !(video && IsWindowVisible(video)); ++i) {
+                Sleep(50);
+                video = FindWindowA(nullptr, "ActiveMovie Window");
+            }
+            Sleep(2500);
+            under = WindowFromPoint(POINT{(area.left + area.right) / 2, (area.top + area.bottom) / 2});
+            INPUT inputs[3] = {};
+            if (click) {
+                inputs[0].type = INPUT_MOUSE;
+                inputs[0].mi.dx = 32768;  // the middle of the primary monitor, in 0..65535
+                inputs[0].mi.dy = 32768;
+                inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+                inputs[1].type = inputs[2].type = INPUT_MOUSE;
+                inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+                inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                SendInput(3, inputs, sizeof(INPUT));
+            } else {
+                inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+                inputs[0].ki.wVk = inputs[1].ki.wVk = VK_ESCAPE;
+                inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, inputs, sizeof(INPUT));
+            }
+        });
+        const long result = PlayMovie(clip.c_str(), nullptr);
+        person.join();
+        EXPECT_EQ(1, result);
+        EXPECT_EQ(1, journal.userStops);
+        EXPECT_EQ(0, journal.Completions());
+        EXPECT_NE(mainWindow, under);
+    }
+    ShellSetWindowValues(nullptr, nullptr, nullptr);
+    DestroyWindow(mainWindow);
+}
+
 // A file the graph cannot render and an audio-only file each show their
 // message and end with the failing result; the next movie still plays.
 TEST_F(MoviePlayer, FailingMoviesShowTheirMessageAndTheNextPlays) {

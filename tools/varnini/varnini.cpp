@@ -35,7 +35,8 @@ const char kUsage[] =
     "                          false as the game's reader answers (font: name, size, style flags,\n"
     "                          effect red, green, blue, effect size; table: count, DeltaX, 1/DeltaX,\n"
     "                          StartX, the values)\n"
-    "       --default VALUE    get: what the getter falls back to when the key is missing\n"
+    "       --default VALUE    get: what the getter falls back to when the key is missing (without it,\n"
+    "                          a missing key prints nothing and exits 1)\n"
     "       --case upper|lower get --type string: letter case of a found value\n"
     "       --root DIR         save, get: the root directory of plain files (default: .)\n"
     "       --catalog CAT      save, get: open a catalog; repeatable, searched in the order given\n"
@@ -225,6 +226,9 @@ int Get(FileServices& services, const Arguments& args) {
     }
     IniFile ini(file.c_str(), 0, 0, IniFile::kDefaultExtra);
     if (ini.NotLoaded()) return Fail("cannot load " + args.positional[0] + " (missing, unreadable or empty)");
+    // A missing key prints nothing and fails, as git config does, so that a
+    // script can tell it from an empty value or a 0; --default answers instead.
+    if (!args.hasDefault && !ini.HasKey(section, key)) return kFailed;
     if (args.type == "int") {
         printf("%d\n", ini.GetInt(section, key, integer));
     } else if (args.type == "bool") {

@@ -11,6 +11,9 @@
 //             CloseOnRun=2          posts WM_CLOSE to the main window in that mnuRun
 //             Window=1              journals the main window's placement in the first mnuRun
 //             Timing=1              journals the time since process start in the first mnuRun
+//             FaultOnRun=1          writes through a bad pointer in that mnuRun (an access violation)
+//             FaultInThread=1       ... on a thread of its own, which mnuRun waits for
+//             HoldHeap=1            ... holding the process heap's lock, as a fault inside the heap does
 //   [FLT]     Run=0                 results of successive fltRun calls (then 0)
 //             Version=0             results of successive fltSetVersion calls (then 0)
 //             Hold=GFX              in fltRun, the object manager takes that id and

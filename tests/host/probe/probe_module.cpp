@@ -208,6 +208,19 @@ int WaitForFile(const std::string& name) {
     return 0;
 }
 
+// A module's bug as the crash report meets it: a write to an address nobody
+// owns, made here in the probe's own code.
+__attribute__((noinline)) void WriteThroughABadPointer() {
+    Journal("MNU writes through a bad pointer");
+    volatile uintptr_t address = 16;
+    *reinterpret_cast<volatile int*>(address) = 1;
+}
+
+DWORD WINAPI FaultingThread(void*) {
+    WriteThroughABadPointer();
+    return 0;
+}
+
 // Milliseconds from the creation of this process until now.
 long long SinceProcessStart() {
     FILETIME created, exited, kernel, user, now;
@@ -228,6 +241,13 @@ class Menu final : public IMenuSystem {
         if (ScriptedResult("MNU", "CloseOnRun", 0, 0) == call + 1) {
             PostMessageA(static_cast<HWND>(ShellGetWindowHandle()), WM_CLOSE, 0, 0);
             Journal("MNU posted WM_CLOSE; appPumpMessages = " + Number(appPumpMessages()));
+        }
+        if (ScriptedResult("MNU", "FaultOnRun", 0, 0) == call + 1) {
+            if (Setting("MNU", "HoldHeap") == "1") HeapLock(GetProcessHeap());
+            if (Setting("MNU", "FaultInThread") == "1")
+                WaitForSingleObject(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr), INFINITE);
+            else
+                WriteThroughABadPointer();
         }
         const std::string waitFor = Setting("MNU", "WaitFor");
         if (!waitFor.empty()) Journal("MNU waited for " + waitFor + " = " + Number(WaitForFile(waitFor)));
