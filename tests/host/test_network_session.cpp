@@ -106,7 +106,7 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
     if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
     Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
-    Game joiner(NET_LAYER_DLL, kProbeIni);
+    Game joiner(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=Queried.txt\n");
     ASSERT_TRUE(host.Ok() && joiner.Ok());
     ASSERT_TRUE(host.Dir().Write("Aircraft.dat", std::string(3000, 'a')));
     ASSERT_TRUE(host.Dir().Write("Missiles.dat", "missiles"));
@@ -117,11 +117,16 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -gamespy" + ports));
     ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
     ASSERT_TRUE(joiner.Start("-join:127.0.0.1:" + std::to_string(gamePort) + " -n:Wingman -c:4 -netbind:127.0.0.1"));
-    EXPECT_EQ(joiner.Wait(90000), 1);
+    ASSERT_TRUE(joiner.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << joiner.Journal();
 
-    std::string report = "(quakestat is not installed)";
-    if (testsupport::HasUnixProgram("/usr/bin/quakestat"))
-        report = testsupport::RunUnixCommand(host.Dir(), "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P");
+    // Read while the joiner is in the session, and again once it has left.
+    const bool queried = testsupport::HasUnixProgram("/usr/bin/quakestat");
+    const std::string query = "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P";
+    std::string report = "(quakestat is not installed)", afterwards;
+    if (queried) report = testsupport::RunUnixCommand(host.Dir(), query);
+    ASSERT_TRUE(joiner.Dir().Write("Queried.txt", "done"));
+    EXPECT_EQ(joiner.Wait(90000), 1);
+    if (queried) afterwards = testsupport::RunUnixCommand(host.Dir(), query);
     ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
     EXPECT_EQ(host.Wait(60000), 1);
 
@@ -153,6 +158,9 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
         EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
                   std::string::npos) << report;
         EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+        // The joiner said it left: its place is free.
+        EXPECT_NE(afterwards.find("1/8"), std::string::npos) << afterwards;
+        EXPECT_EQ(afterwards.find("Wingman"), std::string::npos) << afterwards;
     }
 }
 
