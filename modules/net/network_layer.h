@@ -38,6 +38,8 @@ public:
     // The ports the sockets are bound to (0: not open); for tests and logs.
     uint16_t GamePort() const { return m_gameSocket.LocalPort(); }
     uint16_t QueryPort() const { return m_querySocket.LocalPort(); }
+    // Datagrams the service thread has taken from its sockets; for benchmarks.
+    uint32_t DatagramsHandled() const { return static_cast<uint32_t>(m_handled); }
     // Reads the ports from a command line; netStart reads the process's own.
     void ReadSettings(const char* commandLine);
 
@@ -116,4 +118,5 @@ private:
     volatile LONG m_requestNumber = 0;
     HANDLE m_thread = nullptr;
     volatile LONG m_stop = 0;
+    volatile LONG m_handled = 0;
 };

@@ -149,7 +149,7 @@ void NetworkLayer::KeepJoined() {
 int NetworkLayer::netIsSessionReady() {
     if (m_hosting) {
         Locked lock(m_lock);
-        return m_session.ready;
+        return m_host->Ready();
     }
     if (!m_joined) return 0;
     char answer[kMaxDatagram];

@@ -66,6 +66,7 @@ void NetworkLayer::ServeSockets(uint32_t waitMs) {
     for (int i = 0; (ready & 1) && i < kDrainPerTurn; ++i) {
         const int size = game->Receive(data, sizeof data, &from, 0);
         if (size < 0) break;
+        InterlockedIncrement(&m_handled);
         size_t length = 0;
         {
             Locked lock(m_lock);
@@ -76,6 +77,7 @@ void NetworkLayer::ServeSockets(uint32_t waitMs) {
     for (int i = 0; (ready & 2) && i < kDrainPerTurn; ++i) {
         const int size = query->Receive(data, sizeof data - 1, &from, 0);
         if (size < 0) break;
+        InterlockedIncrement(&m_handled);
         ServeQuery(data, size, from);
     }
     Locked lock(m_lock);
