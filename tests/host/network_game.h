@@ -49,6 +49,7 @@ public:
         return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, m_dir.Path(), &startup,
                               &m_process) != 0;
     }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
     // The exit code, or -1 when the process did not end in time (it is then ended).
     int Wait(DWORD milliseconds) {
         if (!m_process.hProcess) return -2;
