@@ -1,9 +1,10 @@
 // A hosting network layer in this process, flooded with server queries for a
-// few seconds by threads sending from one loopback address or from eight,
-// while joining layers join (challenge, join, ready status) one after the
-// other; and the same with no flood. Prints, per case: the datagrams the host
-// took from its sockets per second, the queries sent per second, the query
-// answers that came back, and the median time of a join.
+// few seconds from one loopback address or from eight, paced at 2000 a second
+// or as fast as the machine's flooding script can send, while joining layers
+// join (challenge, join, ready status) one after the other; and the same with
+// no flood. Prints, per case: the queries sent per second, the datagrams the
+// host took from its sockets per second, the query answers that came back,
+// the median time of a join and the joins that succeeded.
 //   bench_net_flood [SECONDS per case, default 4]
 #include <winsock2.h>
 
@@ -12,6 +13,7 @@
 #include "network_layer.h"
 #include "shell/shell.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/unix_command.h"
 
 #include <windows.h>
 
@@ -23,42 +25,33 @@
 
 namespace {
 
+// A flood run by the machine's own flooding script (Wine gives its programs
+// no source address but 127.0.0.1), on its own thread.
 struct Flood {
-    int port;
-    int addresses;  // 0: no flood
-    volatile LONG stop;
-    volatile LONG sent;
-    volatile LONG answers;
+    const testsupport::ScratchDir* dir;
+    std::string command;
+    std::string output;
 };
 
-struct Sender {
-    Flood* flood;
-    int index;
-};
-
-DWORD WINAPI SendQueries(void* argument) {
-    const Sender* sender = static_cast<const Sender*>(argument);
-    Flood* flood = sender->flood;
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(0x7f000002 + sender->index);  // 127.0.0.2 and on
-    u_long nonBlocking = 1;
-    if (bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 || ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
-        return 1;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to.sin_port = htons(static_cast<u_short>(flood->port));
-    const char query[] = "\\status\\";
-    char answer[2048];
-    while (!flood->stop) {
-        if (sendto(s, query, sizeof query - 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) > 0)
-            InterlockedIncrement(&flood->sent);
-        while (recv(s, answer, sizeof answer, 0) > 0) InterlockedIncrement(&flood->answers);
-    }
-    closesocket(s);
+DWORD WINAPI RunFlood(void* argument) {
+    Flood* flood = static_cast<Flood*>(argument);
+    flood->output = testsupport::RunUnixCommand(*flood->dir, flood->command);
     return 0;
+}
+
+// The number after `key` in the script's report, 0 when absent.
+double Figure(const std::string& output, const std::string& key) {
+    const size_t at = output.find(key + " ");
+    return at == std::string::npos ? 0 : atof(output.c_str() + at + key.size() + 1);
+}
+
+int Answers(const std::string& output) {
+    int total = 0;
+    for (size_t at = output.find("127.0.0."); at != std::string::npos; at = output.find("127.0.0.", at + 1)) {
+        const size_t blank = output.find(' ', at);
+        if (blank != std::string::npos) total += atoi(output.c_str() + blank + 1);
+    }
+    return total;
 }
 
 double Median(std::vector<double> values) {
@@ -82,10 +75,28 @@ int main(int argc, char** argv) {
     registry.RegisterInterface(VARN_ID_FMG, static_cast<IFileManager*>(&files), 0);
     ShellAttachHost(nullptr);
 
-    printf("%-22s %14s %12s %12s %14s %8s\n", "case", "handled/s", "queries/s", "answers", "join ms", "joins");
-    const int cases[3] = {0, 1, 8};
-    const char* names[3] = {"no flood", "flood from 1 address", "flood from 8 addresses"};
-    for (int c = 0; c < 3; ++c) {
+    printf("%-34s %10s %10s %8s %9s %6s\n", "case", "sent/s", "handled/s", "answers", "join ms", "joins");
+    std::string eight;
+    for (int i = 3; i <= 10; ++i) eight += " 127.0.0." + std::to_string(i);
+    const std::string secondsText = std::to_string(static_cast<int>(seconds)) + "s ";
+    struct Case {
+        const char* name;
+        const char* rate;  // flood script option, or "" for none
+        std::string sources;
+    };
+    const Case cases[] = {
+        {"no flood", nullptr, ""},
+        {"2000/s from 127.0.0.2", "--rate=2000 ", " 127.0.0.2"},
+        {"2000/s from 8 addresses", "--rate=2000 ", eight},
+        {"unpaced from 127.0.0.2", "", " 127.0.0.2"},
+        {"unpaced from 8 addresses", "", eight},
+    };
+    const bool canFlood = testsupport::HasUnixProgram("/usr/bin/perl");
+    for (const Case& c : cases) {
+        if (c.rate && !canFlood) {
+            printf("%-34s (perl is not installed)\n", c.name);
+            continue;
+        }
         NetworkLayer* host = new NetworkLayer();
         host->netStart();
         host->ReadSettings("-netport:0 -queryport:0 -netbind:127.0.0.1");
@@ -102,20 +113,19 @@ int main(int argc, char** argv) {
         host->netSetSessionReady(1);
         const std::string address = "127.0.0.1:" + std::to_string(host->GamePort());
 
-        Flood flood{host->QueryPort(), cases[c], 0, 0, 0};
-        std::vector<Sender> senders(static_cast<size_t>(cases[c]));
-        std::vector<HANDLE> threads;
-        for (int i = 0; i < cases[c]; ++i) {
-            senders[static_cast<size_t>(i)] = Sender{&flood, i};
-            threads.push_back(CreateThread(nullptr, 0, SendQueries, &senders[static_cast<size_t>(i)], 0, nullptr));
+        Flood flood{&dir, "", ""};
+        HANDLE thread = nullptr;
+        if (c.rate) {
+            flood.command = "/usr/bin/perl " + std::string(VARN_SOURCE_DIR) + "/tests/host/udp_flood.pl " + c.rate +
+                            std::to_string(host->QueryPort()) + " " + secondsText + c.sources;
+            thread = CreateThread(nullptr, 0, RunFlood, &flood, 0, nullptr);
+            Sleep(300);  // the flood is under way
         }
-        Sleep(300);  // the flood is under way
         const uint32_t handledBefore = host->DatagramsHandled();
-        const LONG sentBefore = flood.sent;
         const DWORD start = GetTickCount();
         std::vector<double> joins;
-        int joined = 0;
-        while (GetTickCount() - start < seconds * 1000) {
+        int attempts = 0;
+        while (GetTickCount() - start < seconds * 1000 - 500) {
             NetworkLayer joiner;
             joiner.netStart();
             joiner.ReadSettings("-netbind:127.0.0.1");
@@ -129,23 +139,21 @@ int main(int argc, char** argv) {
             QueryPerformanceCounter(&begin);
             const bool ok = joiner.netJoinSession(&join, 0) && joiner.netIsSessionReady();
             QueryPerformanceCounter(&end);
-            if (ok) {
-                ++joined;
-                joins.push_back(1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart);
-            }
+            ++attempts;
+            if (ok) joins.push_back(1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart);
             joiner.Shutdown();
             Sleep(500);  // joins from one address keep within its join budget
         }
         const double elapsed = (GetTickCount() - start) / 1000.0;
         const uint32_t handled = host->DatagramsHandled() - handledBefore;
-        const LONG sent = flood.sent - sentBefore;
-        InterlockedExchange(&flood.stop, 1);
-        for (HANDLE thread : threads) {
-            WaitForSingleObject(thread, 5000);
+        if (thread) {
+            WaitForSingleObject(thread, 30000);
             CloseHandle(thread);
         }
-        printf("%-22s %14.0f %12.0f %12ld %14.2f %8d\n", names[c], handled / elapsed, sent / elapsed,
-               static_cast<long>(flood.answers), Median(joins), joined);
+        const double floodSeconds = Figure(flood.output, "seconds");
+        const double sentPerSecond = floodSeconds > 0 ? Figure(flood.output, "sent") / floodSeconds : 0;
+        printf("%-34s %10.0f %10.0f %8d %9.1f %3zu/%-2d\n", c.name, sentPerSecond, handled / elapsed,
+               Answers(flood.output), Median(joins), joins.size(), attempts);
         host->Shutdown();
         delete host;
     }

@@ -3,8 +3,9 @@
 # from the given loopback source addresses in turn, and counts the answers
 # each address gets. Runs on the machine itself (Wine gives its programs no
 # source address but 127.0.0.1).
-#   udp_flood.pl PORT COUNT ADDRESS...     sends COUNT queries in all
-#   udp_flood.pl PORT SECONDSs ADDRESS...  sends for that many seconds
+#   udp_flood.pl [--rate=N] PORT COUNT ADDRESS...     sends COUNT queries in all
+#   udp_flood.pl [--rate=N] PORT SECONDSs ADDRESS...  sends for that many seconds
+# --rate paces the queries at N a second in all (default: as fast as it can).
 # Prints "ADDRESS ANSWERS" a line per address, then "sent N" and "seconds S".
 use strict;
 use warnings;
@@ -12,6 +13,8 @@ use IO::Select;
 use IO::Socket::INET;
 use Time::HiRes qw(time);
 
+my $rate = 0;
+$rate = $1, shift @ARGV if @ARGV && $ARGV[0] =~ /^--rate=(\d+)$/;
 my ($port, $amount, @sources) = @ARGV;
 die "usage: udp_flood.pl PORT COUNT|SECONDSs ADDRESS...\n" unless $port && $amount && @sources;
 my $seconds = $amount =~ s/s$// ? $amount : 0;
@@ -36,7 +39,10 @@ my $sent = 0;
 while ($seconds ? time - $start < $seconds : $sent < $amount) {
     $sockets[$sent % @sockets]->send("\\status\\");
     $sent++;
+    # Paced: takes answers until the next query is due.
+    my $due = $start + $sent / ($rate || 1e9);
     take(0);
+    while ((my $left = $due - time) > 0) { take($left); }
 }
 1 while take(1.0);
 printf "%s %d\n", $_, $answers{$_} for @sources;
