@@ -198,6 +198,11 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
             do player.token = Draw();
             while (player.token == 0);
             CopyString(player.name, name, kNameSize);
+            // The name goes into query answers of backslash-separated pairs:
+            // a backslash or control character in it could forge pairs.
+            for (char* c = player.name; *c; ++c) {
+                if (*c == '\\' || static_cast<unsigned char>(*c) < 0x20) *c = '_';
+            }
             known = m_playerCount - 1;
         }
         m_players[known].lastHeard = now;

@@ -151,7 +151,9 @@ TEST_F(SessionHostTest, OnlyAJoinReturningItsAddresssCookieIsAdmitted) {
     EXPECT_EQ(Join(fresh, "secret", kPeer, &again), kAdmitted);  // the same player, the same token
     EXPECT_EQ(again, token);
     EXPECT_EQ(host.CurrentPlayers(), 2);
-    EXPECT_EQ(Join(Cookie(kOther), "secret", kOther), kAdmitted);
+    const std::string forged = Send(JoinRequest(2, Cookie(kOther), "v02.19.07", "Evil\\hostname\\x\n", "secret", 0), kOther);
+    ASSERT_FALSE(forged.empty());
+    EXPECT_STREQ(host.PlayerName(1), "Evil_hostname_x_");  // cannot forge query pairs
     const NetAddress third{0x0400007f, 1};
     EXPECT_EQ(Join(Cookie(third), "secret", third), kRefusedFull);
     host.SetReady(0);
