@@ -12,7 +12,11 @@ void Clock::Update() {
         m_step = static_cast<int32_t>(m_fixedStep);
         uint32_t sinceUpdate = Elapsed() - m_previous;
         if (sinceUpdate > m_fixedStep) {
-            float steps = std::ceil(static_cast<float>(sinceUpdate) * m_fixedReciprocal);
+            // The product is rounded to a float before it is rounded up: the i686 build
+            // computes on the x87 stack, whose wider product of 20 and 0.1f lies just
+            // above 2 and would become 3 steps, where a whole number must stay whole.
+            volatile float scaled = static_cast<float>(sinceUpdate) * m_fixedReciprocal;
+            float steps = std::ceil(static_cast<float>(scaled));
             m_step = static_cast<int32_t>(static_cast<float>(m_fixedStep) * steps);
         }
     }

@@ -2,41 +2,123 @@
 
 have() { command -v "$1" >/dev/null 2>&1; }
 
-# Installs the Debian packages that are missing (as root on a fresh machine):
-# cmake, ninja, the mingw-w64 compilers, GoogleTest, Wine with its 32-bit
-# part, Xvfb, ImageMagick, the server query client qstat, GStreamer's good plugins (movies under Wine), and
-# zlib and inih for the benchmarks.
-install_missing() {
-  local need=()
-  have cmake                        || need+=(cmake)
-  have ninja                        || need+=(ninja-build)
-  have g++                          || need+=(g++)
-  have clang++                      || need+=(clang)
-  [ -d /usr/src/googletest ]        || need+=(googletest)
-  have i686-w64-mingw32-g++-posix   || need+=(g++-mingw-w64-i686-posix)
-  have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
-  have wine                         || need+=(wine)
-  [ -x /usr/lib/wine/wine64 ]       || need+=(wine64)
-  [ -x /usr/lib/wine/wine ]         || need+=(wine32:i386)
-  have Xvfb                         || need+=(xvfb)
-  have quakestat                    || need+=(qstat)
-  # (a "convert" command may be there without ImageMagick: ask the package system)
-  dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
-  have unzip                        || need+=(unzip)
-  [ -e /usr/include/zlib.h ]        || need+=(zlib1g-dev)
-  [ -e /usr/include/ini.h ]         || need+=(libinih-dev)
-  # DirectShow under 64-bit Wine plays video through GStreamer (the intro movie tests).
-  [ -e /usr/lib/x86_64-linux-gnu/gstreamer-1.0/libgstavi.so ] || need+=(gstreamer1.0-plugins-good:amd64)
-  [ ${#need[@]} -eq 0 ] && return 0
-  echo "== installing: ${need[*]}"
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || return 1
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+# A package counts as missing when its check fails, or when it is named in
+# VARN_TREAT_MISSING (space-separated package names): the seam through which
+# the install logic is tested without touching the machine.
+missing() {  # missing PACKAGE CHECK...
+  local package=$1; shift
+  case " ${VARN_TREAT_MISSING:-} " in *" $package "*) return 0 ;; esac
+  ! "$@" >/dev/null 2>&1
+}
+package_installed() { dpkg -s "$1"; }
+
+# apt-get update, tried a few times with a short back-off. A mirror that keeps
+# failing some lists (a stale i386 list during a mirror sync, say) is reported
+# in one line and the run goes on with the lists there are.
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    apt-get update -qq >/dev/null 2>&1 && return 0
+    [ $try -lt 3 ] && sleep $((try * ${VARN_APT_BACKOFF:-2}))
+  done
+  echo "== apt-get update: some package lists could not be fetched after 3 tries; going on with the lists there are"
 }
 
-# True where the kernel runs 32-bit programs (and so 32-bit Wine).
-runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+apt_install() { apt-get install -y -qq --no-install-recommends "$@" >/dev/null 2>&1; }
+
+# Installs what is missing (as root on a fresh machine). The packages every
+# build and test needs go in one line, whose failure ends the run. Each
+# optional part goes on a line of its own: when it cannot be had, one line
+# says what is missing and what is skipped instead, and the run goes on.
+install_missing() {
+  local need=()
+  missing cmake have cmake                                   && need+=(cmake)
+  missing ninja-build have ninja                             && need+=(ninja-build)
+  missing g++ have g++                                       && need+=(g++)
+  missing clang have clang++                                 && need+=(clang)
+  missing binutils have as                                   && need+=(binutils)
+  missing googletest test -d /usr/src/googletest             && need+=(googletest)
+  missing g++-mingw-w64-i686-posix have i686-w64-mingw32-g++-posix     && need+=(g++-mingw-w64-i686-posix)
+  missing g++-mingw-w64-x86-64-posix have x86_64-w64-mingw32-g++-posix && need+=(g++-mingw-w64-x86-64-posix)
+  missing wine have wine                                     && need+=(wine)
+  missing wine64 test -x /usr/lib/wine/wine64                && need+=(wine64)
+  missing xvfb have Xvfb                                     && need+=(xvfb)
+  missing unzip have unzip                                   && need+=(unzip)
+  missing zlib1g-dev test -e /usr/include/zlib.h             && need+=(zlib1g-dev)
+  missing libinih-dev test -e /usr/include/ini.h             && need+=(libinih-dev)
+
+  # packages | the check of the first | what goes without them. 32-bit Wine comes
+  # with the i386 OpenGL it draws with: without it, DirectShow under 32-bit Wine
+  # faults when it renders video.
+  local optional=(
+    "wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386|test -x /usr/lib/wine/wine -a -d /usr/lib/i386-linux-gnu/dri|the Windows tests run in the win64 build under 64-bit Wine"
+    "gstreamer1.0-plugins-good:amd64|test -e /usr/lib/x86_64-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win64 build are skipped"
+    "gstreamer1.0-plugins-good:i386|test -e /usr/lib/i386-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win32 build are skipped"
+    "qstat|have quakestat|the server-query checks are skipped"
+    "imagemagick|package_installed imagemagick|the demo's picture checks are skipped"
+    "xdotool|have xdotool|the tests that click through the X server are skipped"
+    "libphysfs-dev|test -e /usr/include/physfs.h|the catalog benchmark against PhysFS is not built"
+    "libdeflate-dev|test -e /usr/include/libdeflate.h|the CRC benchmark's libdeflate program is not built"
+    "zip|have zip|the catalog benchmark writes its zip without the zip program"
+  )
+  local entry package check without wanted=()
+  for entry in "${optional[@]}"; do
+    IFS='|' read -r package check without <<<"$entry"
+    # The i386 plugins matter only where 32-bit Wine is there or about to come.
+    [ "$package" = gstreamer1.0-plugins-good:i386 ] && ! runs_32bit_programs && continue
+    missing "${package%% *}" $check && wanted+=("$entry")
+  done
+  [ ${#need[@]} -eq 0 ] && [ ${#wanted[@]} -eq 0 ] && return 0
+
+  export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt_update
+  if [ ${#need[@]} -ne 0 ]; then
+    echo "== installing: ${need[*]}"
+    apt_install "${need[@]}" || { echo "== could not install the packages every build needs: ${need[*]}"; return 1; }
+  fi
+  for entry in "${wanted[@]}"; do
+    IFS='|' read -r package check without <<<"$entry"
+    if [ "$package" = gstreamer1.0-plugins-good:i386 ] && [ ! -x /usr/lib/wine/wine ]; then
+      echo "== $package is not installed: there is no 32-bit Wine to play movies in"
+      continue
+    fi
+    echo "== installing: $package"
+    apt_install $package || echo "== $package could not be installed: $without"
+  done
+  return 0
+}
+
+# True where the kernel runs 32-bit x86 programs: a tiny i386 program made
+# with the binutils every build has must run and exit with its code.
+runs_32bit_programs() {
+  local dir rc
+  dir=$(mktemp -d) || return 1
+  printf '.globl _start\n_start: movl $1, %%eax\n movl $42, %%ebx\n int $0x80\n' >"$dir/t.s"
+  as --32 -o "$dir/t.o" "$dir/t.s" 2>/dev/null && ld -m elf_i386 -o "$dir/t" "$dir/t.o" 2>/dev/null &&
+    "$dir/t" 2>/dev/null
+  rc=$?
+  rm -rf "$dir"
+  [ $rc -eq 42 ]
+}
+
+# Chooses the widest Windows this machine runs, by trying it, and says why in
+# one line. Sets windows_width (32 or 64) and windows_why.
+#   choose_windows_width PREFIX32
+choose_windows_width() {
+  windows_width=64
+  if ! runs_32bit_programs; then
+    windows_why="this kernel does not run 32-bit programs"
+  elif [ ! -x /usr/lib/wine/wine ]; then
+    windows_why="32-bit Wine is not installed (the kernel runs 32-bit programs)"
+  elif ! start_wine_prefix "$1" win32 /usr/lib/wine/wine ||
+       ! WINEPREFIX="$1" /usr/lib/wine/wine cmd /c exit 0 >/dev/null 2>&1; then
+    windows_why="32-bit Wine is installed but does not start"
+  else
+    windows_width=32 windows_why="32-bit Wine works"
+  fi
+  echo "== Windows tests run in win$windows_width: $windows_why"
+}
 
 # Brings up a Wine prefix with a persistent wineserver (each process then
 # starts in a fraction of a second).
@@ -51,7 +133,10 @@ start_wine_prefix() {
   # time a managed window is hidden or destroyed: keep the prefix's windows
   # unmanaged (this also brings the prefix up).
   WINEPREFIX="$1" WINEARCH=$2 WINELOADER=$3 "$3" reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /d N /f >/dev/null 2>&1
+    /v Managed /d N /f >/dev/null 2>&1 || return 1
+  # A program that faults ends at once instead of waiting on Wine's debugger.
+  WINEPREFIX="$1" WINEARCH=$2 WINELOADER=$3 "$3" reg add 'HKCU\Software\Wine\DllOverrides' \
+    /v winedbg.exe /d '' /f >/dev/null 2>&1
 }
 
 # Starts a virtual X display when none is set; its process id goes into

@@ -27,18 +27,14 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-# The product is 32-bit; where the kernel cannot run 32-bit programs the
-# same sources run as a 64-bit build.
-if runs_32bit; then
-  preset=win32 arch=win32 loader=/usr/lib/wine/wine bits=32
-else
-  preset=win64 arch=win64 loader=/usr/lib/wine/wine64 bits=64
-fi
-
+# The product is 32-bit: its own build runs wherever 32-bit Wine works, the
+# win64 build of the same sources elsewhere (choose_windows_width says why).
+arch=win64 loader=/usr/lib/wine/wine64 bits=64
 if [ -z "$game" ]; then
   if [ -z "$build_dir" ]; then
-    install_missing || { echo "== could not install the missing packages (run as root)"; exit 1; }
-    [ $preset = win64 ] && echo "== this kernel cannot run 32-bit programs: the demo runs the win64 build"
+    install_missing || { echo "== could not install the packages every build needs (run as root)"; exit 1; }
+    choose_windows_width "$root/build/win32/wineprefix32"
+    preset=win$windows_width
     echo "== building ($preset)"
     build_dir=$root/build/$preset own_build=1
     cmake --preset $preset >/dev/null &&
@@ -58,6 +54,7 @@ else
   export WINEPREFIX=${WINEPREFIX:-$root/build/win$bits/wineprefix$bits}
 fi
 [ -x "$game/Varn.exe" ] || [ -f "$game/Varn.exe" ] || { echo "== no Varn.exe in $game"; exit 1; }
+[ -n "$own_build" ] || echo "== the demo runs the $arch build it was given"
 
 start_xvfb || { echo "== SKIPPED: no X display and no Xvfb to make one"; exit 77; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$arch WINELOADER=$loader
@@ -107,9 +104,13 @@ errors=$(grep '^error:' "$out/Varn.log" 2>/dev/null | grep -v 'Options.ini not f
 [ -z "$errors" ] || problems+=("log: errors: $errors")
 
 # The pictures: present, not blank, and the menu unlike the flight.
+# Without ImageMagick the pictures are kept as they were saved, unchecked.
+pictures=png
+dpkg -s imagemagick >/dev/null 2>&1 || { pictures=bmp; echo "== ImageMagick is not installed: the pictures stay BMP files and are not checked"; }
 for name in menu flight orders debrief; do
   bmp=$game/ScreenShots/$name.bmp
   if [ ! -f "$bmp" ]; then problems+=("no picture $name"); continue; fi
+  if [ $pictures = bmp ]; then cp "$bmp" "$out/"; continue; fi
   convert "$bmp" "$out/$name.png"
   spread=$(convert "$out/$name.png" -format '%[fx:standard_deviation]' info:)
   awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || problems+=("picture $name is blank")
@@ -120,8 +121,8 @@ if [ -f "$out/menu.png" ] && [ -f "$out/flight.png" ]; then
 fi
 
 echo "== demo: Varn.exe ($arch build) ran $seconds s and exited with $code"
-echo "   pictures: $out/menu.png (menu), $out/flight.png (orders menu over the flight),"
-echo "             $out/orders.png (wingmen in close formation), $out/debrief.png (debrief)"
+echo "   pictures: $out/menu.$pictures (menu), $out/flight.$pictures (orders menu over the flight),"
+echo "             $out/orders.$pictures (wingmen in close formation), $out/debrief.$pictures (debrief)"
 echo "   log:      $out/Varn.log"
 if [ ${#problems[@]} -ne 0 ]; then
   printf '== demo FAILED:\n'; printf '   %s\n' "${problems[@]}"

@@ -222,7 +222,9 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     // machine itself (Wine gives its programs no source address but
     // 127.0.0.1): answers keep to a burst and about one a second per address,
     // and to a total per second.
-    if (testsupport::HasUnixProgram("/usr/bin/perl")) {
+    std::string skipped;
+    if (!testsupport::HasUnixProgram("/usr/bin/perl")) skipped = "perl is not installed: the query floods are skipped. ";
+    if (skipped.empty()) {
         const std::string flood = "/usr/bin/perl " + std::string(VARN_TEST_SOURCE_DIR) + "/tests/host/udp_flood.pl " +
                                   std::to_string(queryPort) + " 10000 ";
         FloodReport one = Flood(host.Dir(), flood + "127.0.0.2");
@@ -238,8 +240,6 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
         EXPECT_LE(one.total, 10 + one.seconds + 3) << one.output;
         EXPECT_LE(many.most, 10 + many.seconds + 3) << many.output;
         EXPECT_LE(many.total, 40 + 40 * (many.seconds + 3)) << many.output;
-    } else {
-        printf("perl is not installed: no query flood from several addresses\n");
     }
 
     // The session goes on: a real joiner joins and receives the aircraft list.
@@ -257,9 +257,12 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
         const std::string report = testsupport::RunUnixCommand(
             host.Dir(), "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P");
         EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
+    } else {
+        skipped += "quakestat (Debian package qstat) is not installed: the server-query check is skipped.";
     }
     ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
     EXPECT_EQ(host.Wait(60000), 1);
+    if (!skipped.empty()) GTEST_SKIP() << skipped;
 }
 
 }  // namespace

@@ -76,16 +76,16 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     EXPECT_NE(ReadWholeFile(host.Dir().File("Options.ini")).find("LobbyLaunched=TRUE"), std::string::npos);
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts().front();
 
-    if (report != "(quakestat is not installed)") {
-        EXPECT_NE(report.find("2/8"), std::string::npos) << report;
-        EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
-        EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
-                  std::string::npos) << report;
-        EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
-        // The joiner said it left: its place is free.
-        EXPECT_NE(afterwards.find("1/8"), std::string::npos) << afterwards;
-        EXPECT_EQ(afterwards.find("Wingman"), std::string::npos) << afterwards;
-    }
+    if (report == "(quakestat is not installed)")
+        GTEST_SKIP() << "quakestat (Debian package qstat) is not installed: the server-query check is skipped";
+    EXPECT_NE(report.find("2/8"), std::string::npos) << report;
+    EXPECT_NE(report.find("cpmission Evening"), std::string::npos) << report;
+    EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
+              std::string::npos) << report;
+    EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+    // The joiner said it left: its place is free.
+    EXPECT_NE(afterwards.find("1/8"), std::string::npos) << afterwards;
+    EXPECT_EQ(afterwards.find("Wingman"), std::string::npos) << afterwards;
 }
 
 TEST(NetworkSession, AJoinThatTheLayerRefusesEndsTheProgramWithTheClosedMessage) {

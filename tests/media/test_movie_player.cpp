@@ -98,7 +98,8 @@ protected:
         CoUninitialize();
         if (FAILED(hr))
             s_skipReason = "this system's filter graph cannot play uncompressed AVI (hr 0x" + Hex(hr) +
-                           "): install gstreamer1.0-plugins-good (64-bit) for Wine";
+                           "): install gstreamer1.0-plugins-good" + std::string(sizeof(void*) == 4 ? ":i386" : ":amd64") +
+                           " for Wine";
     }
 
     void SetUp() override {
