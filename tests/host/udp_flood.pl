@@ -11,7 +11,8 @@ use strict;
 use warnings;
 use IO::Select;
 use IO::Socket::INET;
-use Time::HiRes qw(time);
+# Fractions of seconds where the perl package has them (perl-base alone has not).
+BEGIN { eval { require Time::HiRes; Time::HiRes->import('time'); 1 } }
 
 my $rate = 0;
 $rate = $1, shift @ARGV if @ARGV && $ARGV[0] =~ /^--rate=(\d+)$/;
