@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes one target on demand: builds the libFuzzer targets with clang (the
 # "fuzz" preset) and runs one of them from its seed corpus, on one core.
-#   scripts/fuzz.sh catalog|ini|command_line|text_values [SECONDS] [RUNS]
+#   scripts/fuzz.sh catalog|ini|command_line|text_values|net [SECONDS] [RUNS]
 # SECONDS defaults to 300; with RUNS the run stops after that many inputs
 # (SECONDS still bounds it: pass 0 for no time limit).
 # BUILD_DIR chooses the build directory (default build/fuzz). New inputs go to
@@ -11,7 +11,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-target=${1:?usage: scripts/fuzz.sh catalog|ini|command_line|text_values [SECONDS] [RUNS]}
+target=${1:?usage: scripts/fuzz.sh catalog|ini|command_line|text_values|net [SECONDS] [RUNS]}
 seconds=${2:-300}
 runs=${3:--1}
 [ -d "fuzz/$target" ] || { echo "no fuzz target fuzz/$target" >&2; exit 2; }

@@ -7,7 +7,7 @@
 namespace netwire {
 
 namespace {
-const char kMark[4] = {'V', 'N', 'L', '1'};
+const char kMark[4] = {'V', 'N', 'L', '2'};
 const size_t kMaxText = 259;
 }  // namespace
 
@@ -30,6 +30,11 @@ void Writer::U32(uint32_t value) {
     Bytes(bytes, sizeof bytes);
 }
 
+void Writer::U64(uint64_t value) {
+    U32(static_cast<uint32_t>(value));
+    U32(static_cast<uint32_t>(value >> 32));
+}
+
 void Writer::Text(const char* text) {
     const size_t length = text ? strnlen(text, kMaxText) : 0;
     Bytes(text, length);
@@ -46,7 +51,7 @@ void Writer::Bytes(const void* data, size_t size) {
 }
 
 Reader::Reader(const char* data, size_t size) : m_data(data), m_size(size) {
-    if (size < 9 || memcmp(data, kMark, sizeof kMark) != 0) {
+    if (size < kHeaderSize || memcmp(data, kMark, sizeof kMark) != 0) {
         m_ok = false;
         return;
     }
@@ -79,6 +84,11 @@ uint16_t Reader::U16() {
 uint32_t Reader::U32() {
     const char* b = Bytes(4);
     return b ? DecodeLittle32(reinterpret_cast<const unsigned char*>(b)) : 0;
+}
+
+uint64_t Reader::U64() {
+    const uint64_t low = U32();
+    return low | (static_cast<uint64_t>(U32()) << 32);
 }
 
 void Reader::Text(char* out, size_t size) {

@@ -12,16 +12,24 @@ const size_t kMaxDatagram = 1400;
 const size_t kChunkSize = 1024;         // file bytes per chunk answer
 const uint32_t kMaxFileSize = 8u << 20;  // larger files are not synchronised
 
+// The token is the one the join answer gave: only admitted players send it.
 enum MessageType : uint8_t {
-    kJoin = 1,         // version, player name, password, colour
-    kJoinAnswer = 2,   // status, session name, game type, maximum, current, ready
-    kStatus = 3,       // (nothing)
+    kJoin = 1,         // cookie, version, player name, password proof, colour
+    kJoinAnswer = 2,   // status, token, session name, game type, maximum, current, ready
+    kStatus = 3,       // token
     kStatusAnswer = 4, // ready, maximum, current
-    kFileInfo = 5,     // cache flag, offset (0), name
+    kFileInfo = 5,     // token, cache flag, offset (0), name
     kFileInfoAnswer = 6,   // found, size, checksum
-    kFileChunk = 7,    // cache flag, offset, name
+    kFileChunk = 7,    // token, cache flag, offset, name
     kFileChunkAnswer = 8,  // found, offset, length, bytes
+    kChallenge = 9,    // zero bytes, so that the request is no shorter than its answer
+    kChallengeAnswer = 10,  // cookie
+    kLeave = 11,       // token
+    kKeepAlive = 12,   // token
 };
+
+const size_t kHeaderSize = 9;
+const size_t kChallengeSize = kHeaderSize + 8;  // a challenge request, padded, and its answer
 
 // Join answer status: 0 admitted, otherwise the code the joining side reports.
 const uint8_t kAdmitted = 0;
@@ -36,6 +44,7 @@ public:
     void U8(uint8_t value);
     void U16(uint16_t value);
     void U32(uint32_t value);
+    void U64(uint64_t value);
     void Text(const char* text);  // zero-terminated, at most 259 characters
     void Bytes(const void* data, size_t size);
     const char* Data() const { return m_data; }
@@ -52,12 +61,13 @@ class Reader {
 public:
     // False from Valid() when the datagram is too short or has no mark.
     Reader(const char* data, size_t size);
-    bool Valid() const { return m_ok && m_size >= 9; }
+    bool Valid() const { return m_ok && m_size >= kHeaderSize; }
     MessageType Type() const { return m_type; }
     uint32_t Request() const { return m_request; }
     uint8_t U8();
     uint16_t U16();
     uint32_t U32();
+    uint64_t U64();
     // Copies a zero-terminated text into out (size bytes, always terminated).
     void Text(char* out, size_t size);
     // The next size bytes; null when fewer are left.
@@ -67,7 +77,7 @@ public:
 private:
     const char* m_data;
     size_t m_size;
-    size_t m_position = 9;
+    size_t m_position = kHeaderSize;
     MessageType m_type = kJoin;
     uint32_t m_request = 0;
     bool m_ok = true;

@@ -1,12 +1,16 @@
 // The "NET" operations common to both sides, and the session state.
+#define _CRT_RAND_S  // rand_s: the system's random source
 #include "network_layer.h"
 
 #include "net_lock.h"
+#include "session_messages.h"
 
 #include "files/command_line.h"
 #include "files/strings.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -20,15 +24,38 @@ uint16_t PortOption(const CommandLine& line, const char* name, uint16_t fallback
 
 }  // namespace
 
-NetworkLayer::NetworkLayer() { InitializeCriticalSection(&m_lock); }
+NetworkLayer::NetworkLayer() {
+    InitializeCriticalSection(&m_lock);
+    // The keys of cookies, tokens and rate-limit tables come from the
+    // system's random source.
+    unsigned char seed[32];
+    for (size_t i = 0; i < sizeof seed; i += 4) {
+        unsigned int value = 0;
+        rand_s(&value);
+        memcpy(seed + i, &value, 4);
+    }
+    m_host = new SessionHost(seed, ManagedFileSource());
+    SecureZeroMemory(seed, sizeof seed);
+}
 
 NetworkLayer::~NetworkLayer() {
     Shutdown();
+    delete m_host;
     DeleteCriticalSection(&m_lock);
 }
 
 void NetworkLayer::Shutdown() {
     StopService();
+    if (m_joined) {
+        // Said twice: a datagram may be lost, and a lost leave costs the host a timeout.
+        const netwire::Writer leave = netwire::TokenRequest(netwire::kLeave, NextRequest(), m_token);
+        for (int i = 0; i < 2; ++i) m_gameSocket.Send(m_hostAddress, leave.Data(), leave.Size());
+    }
+    {
+        Locked lock(m_lock);
+        m_host->Close();
+    }
+    m_token = 0;
     m_gameSocket.Close();
     m_querySocket.Close();
     if (m_started) NetSocketsStop();
@@ -99,18 +126,19 @@ int NetworkLayer::netHostSession(SessionDescription* description) {
     }
     {
         Locked lock(m_lock);
-        m_session = Session();
-        CopyString(m_session.name, description->sessionName, sizeof m_session.name);
-        m_session.passwordGiven = description->passwordGiven ? 1 : 0;
-        if (m_session.passwordGiven) CopyString(m_session.password, description->password, sizeof m_session.password);
-        m_session.gameType = description->gameType;
-        m_session.maxPlayers = description->maxPlayers;
-        m_session.currentPlayers = 1;
-        m_playerCount = 0;
+        SessionSettings settings{};
+        settings.name = description->sessionName;
+        settings.password = description->password;
+        settings.passwordGiven = description->passwordGiven;
+        settings.gameType = description->gameType;
+        settings.maxPlayers = description->maxPlayers;
+        settings.version = ShellGetVersionText();
+        m_host->Open(settings, plat::TimerTime());
         m_hosting = true;
     }
     if (!StartService()) {
         Locked lock(m_lock);
+        m_host->Close();
         m_hosting = false;
         m_gameSocket.Close();
         return 0;
@@ -121,7 +149,14 @@ int NetworkLayer::netHostSession(SessionDescription* description) {
 int NetworkLayer::netGetSessionInfo(SessionDescription* description) {
     if (!description) return 0;
     Locked lock(m_lock);
-    if (!m_hosting && !m_joined) return 0;
+    if (m_hosting) {
+        description->sessionName = m_host->Name();
+        description->gameType = m_host->GameType();
+        description->maxPlayers = m_host->MaxPlayers();
+        description->currentPlayers = m_host->CurrentPlayers();
+        return 1;
+    }
+    if (!m_joined) return 0;
     description->sessionName = m_session.name;
     description->gameType = m_session.gameType;
     description->maxPlayers = m_session.maxPlayers;
@@ -132,14 +167,15 @@ int NetworkLayer::netGetSessionInfo(SessionDescription* description) {
 int NetworkLayer::netGetLastError() { return m_lastError; }
 
 void NetworkLayer::netSetSessionReady(int ready) {
-    Locked lock(m_lock);
     if (!m_hosting) return;
-    m_session.ready = ready ? 1 : 0;
-    m_session.closed = ready ? 0 : 1;
+    // The files are listed before joiners learn that the session is ready.
+    if (ready) ListSessionFiles();
+    Locked lock(m_lock);
+    m_host->SetReady(ready);
 }
 
 const char* NetworkLayer::GetGameMode() {
     Locked lock(m_lock);
-    const bool admitting = !m_session.closed && m_session.currentPlayers < m_session.maxPlayers;
-    return admitting ? "open" : "closed";
+    if (m_joined) return m_session.currentPlayers < m_session.maxPlayers ? "open" : "closed";
+    return m_host->Admitting() ? "open" : "closed";
 }

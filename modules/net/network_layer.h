@@ -7,31 +7,39 @@
 // "-netport:N" (default 28150), "-queryport:N" (default 28151) and
 // "-netbind:A.B.C.D" (default 0.0.0.0, every interface); port 0 takes any
 // free port. Datagrams go only to
-// the address being joined, and answers only to whoever asked.
+// the address being joined, and answers only to whoever asked, within the
+// limits of SessionHost (session_host.h). A joined player keeps the host
+// hearing from it with keep-alives from the service thread.
 #pragma once
 
 #include "net_wire.h"
+#include "session_host.h"
 #include "udp_socket.h"
 #include "varn/net.h"
 
 #include <winsock2.h>
 #include <windows.h>
 
+// The hosting side's files as its file manager ("FMG") finds them.
+SessionFileSource* ManagedFileSource();
+
 class NetworkLayer final : public INetworkLayer, public IQueryContext {
 public:
     static const uint16_t kDefaultGamePort = 28150;
     static const uint16_t kDefaultQueryPort = 28151;
-    static const int kMaxJoined = 64;
-    static const int kNameSize = 64;
+    static const int kNameSize = SessionHost::kNameSize;
 
     NetworkLayer();
     ~NetworkLayer();
 
-    // Stops the service thread and closes the sockets (the module's ExitDLL).
+    // Stops the service thread and closes the sockets (the module's ExitDLL);
+    // a joined player first tells the host that it leaves.
     void Shutdown();
     // The ports the sockets are bound to (0: not open); for tests and logs.
     uint16_t GamePort() const { return m_gameSocket.LocalPort(); }
     uint16_t QueryPort() const { return m_querySocket.LocalPort(); }
+    // Datagrams the service thread has taken from its sockets; for benchmarks.
+    uint32_t DatagramsHandled() const { return static_cast<uint32_t>(m_handled); }
     // Reads the ports from a command line; netStart reads the process's own.
     void ReadSettings(const char* commandLine);
 
@@ -54,33 +62,25 @@ public:
     const char* GetGameMode() override;
 
 private:
-    struct Player {
-        NetAddress address;
-        char name[kNameSize];
-    };
-    // A session as this process knows it (its own, or the one it joined).
+    // The session this process joined, as the host last described it.
     struct Session {
         char name[260];
-        char password[260];
-        int passwordGiven;
         int gameType;
         int maxPlayers;
         int currentPlayers;
-        int ready;   // the hosting side has declared the session ready
-        int closed;  // no longer admits players
+        int ready;
     };
 
     // ---- hosting side (session_server.cpp) --------------------------------
     bool StartService();
     void StopService();
     static DWORD WINAPI ServiceThread(void* self);
-    void ServeGameRequest(const char* data, int size, const NetAddress& from);
-    void AnswerJoin(netwire::Reader& request, const NetAddress& from);
-    void AnswerFileInfo(netwire::Reader& request, const NetAddress& from);
-    void AnswerFileChunk(netwire::Reader& request, const NetAddress& from);
-    // Reads a file request (cache flag, offset, name) and the path this side's
-    // file manager is to resolve for it; false for a request without a name.
-    bool ReadFileRequest(netwire::Reader& request, uint32_t* offset, char* path, int size);
+    // Receives and answers what waits on the sockets (a bounded number of
+    // datagrams each), or waits up to waitMs for something to come.
+    void ServeSockets(uint32_t waitMs);
+    // Lists the files joiners may fetch: each object list's data file and the
+    // aircraft list of the cache.
+    void ListSessionFiles();
     // ---- query answers (query_answers.cpp) --------------------------------
     void ServeQuery(const char* data, int size, const NetAddress& from);
     // ---- joining side (session_client.cpp) --------------------------------
@@ -88,9 +88,9 @@ private:
     // type to the same request number, trying `tries` times.
     int Exchange(const netwire::Writer& request, netwire::MessageType answerType, char* answer, uint32_t waitMs,
                  int tries);
-    uint32_t NextRequest() { return ++m_requestNumber; }
-    // A file request of the given type for the file `name` at offset.
-    netwire::Writer FileRequest(netwire::MessageType type, int cacheFile, uint32_t offset, const char* name);
+    uint32_t NextRequest() { return static_cast<uint32_t>(InterlockedIncrement(&m_requestNumber)); }
+    // Sends a keep-alive to the joined host when one is due.
+    void KeepJoined();
 
     CRITICAL_SECTION m_lock;
     bool m_started = false;
@@ -102,9 +102,10 @@ private:
 
     bool m_hosting = false;
     bool m_joined = false;
-    Session m_session{};
-    Player m_players[kMaxJoined]{};
-    int m_playerCount = 0;
+    SessionHost* m_host = nullptr;   // the hosted session's state and answers
+    Session m_session{};             // joining: the joined session
+    uint64_t m_token = 0;            // joining: the token the host admitted us with
+    uint32_t m_lastSent = 0;         // joining: when the host last heard from us
     int m_lastError = 0;
 
     QueryReportingSetup m_query{};
@@ -114,7 +115,8 @@ private:
     UdpSocket m_gameSocket;   // hosting: the session's port; joining: a free port
     UdpSocket m_querySocket;  // hosting with query reporting
     NetAddress m_hostAddress;  // joining: the session's address
-    uint32_t m_requestNumber = 0;
+    volatile LONG m_requestNumber = 0;
     HANDLE m_thread = nullptr;
     volatile LONG m_stop = 0;
+    volatile LONG m_handled = 0;
 };

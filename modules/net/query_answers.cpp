@@ -1,10 +1,12 @@
 // Server-browser queries: "\basic\", "\info\", "\rules\", "\players\" and
 // "\status\" (all of them) are answered in one datagram of key/value pairs,
 // the session's state written by the host's callbacks, ending with "\final\"
-// and the query id.
+// and the query id. Answers are rate-limited: a query of a few bytes gets an
+// answer of hundreds, which must not make the host an amplifier.
 #include "network_layer.h"
 
 #include "net_lock.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 #include <cstdio>
@@ -29,6 +31,11 @@ bool Asks(const char* query, const char* what) { return strstr(query, what) != n
 }  // namespace
 
 void NetworkLayer::ServeQuery(const char* data, int size, const NetAddress& from) {
+    {
+        // Within the query budgets of the source address and of all sources.
+        Locked lock(m_lock);
+        if (!m_host->AllowAnswer(kQueryAnswers, from.ip, plat::TimerTime())) return;
+    }
     char query[netwire::kMaxDatagram + 1];
     memcpy(query, data, static_cast<size_t>(size));
     query[size] = '\0';
@@ -56,9 +63,9 @@ void NetworkLayer::ServeQuery(const char* data, int size, const NetAddress& from
     if (players) {
         Locked lock(m_lock);
         char key[32];
-        for (int i = 0; i <= m_playerCount && m_hosting; ++i) {
+        for (int i = 0; i <= m_host->PlayerCount() && m_hosting; ++i) {
             snprintf(key, sizeof key, "player_%d", i);
-            AppendPair(answer, limit, key, i == 0 ? m_playerName : m_players[i - 1].name);
+            AppendPair(answer, limit, key, i == 0 ? m_playerName : m_host->PlayerName(i - 1));
             snprintf(key, sizeof key, "frags_%d", i);
             AppendPair(answer, limit, key, "0");
             snprintf(key, sizeof key, "ping_%d", i);

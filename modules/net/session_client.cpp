@@ -1,11 +1,13 @@
-// The joining side: one join attempt at a time, the host's ready flag, and
-// files fetched from the host into this side's cache directory.
+// The joining side: one join attempt at a time (a challenge, then the join),
+// the host's ready flag, and files fetched from the host into this side's
+// cache directory; every request after the join carries the session token.
 #include "network_layer.h"
 
 #include "files/crc32.h"
 #include "files/paths.h"
 #include "files/strings.h"
 #include "net_lock.h"
+#include "session_messages.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "shell/shell_memory.h"
@@ -22,6 +24,7 @@ const int kJoinTries = 2;
 const uint32_t kStatusWaitMs = 300;
 const uint32_t kFileWaitMs = 500;
 const int kFileTries = 4;
+const uint32_t kKeepAliveMs = 5000;  // well within the host's player timeout
 const int kNotAnswered = 3;  // retried by the launch
 const int kBadAddress = 7;
 
@@ -82,14 +85,6 @@ int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* 
     return -1;
 }
 
-Writer NetworkLayer::FileRequest(MessageType type, int cacheFile, uint32_t offset, const char* name) {
-    Writer request(type, NextRequest());
-    request.U8(static_cast<uint8_t>(cacheFile));
-    request.U32(offset);
-    request.Text(name);
-    return request;
-}
-
 int NetworkLayer::netJoinSession(SessionDescription* description, int) {
     m_lastError = kNotAnswered;
     if (!m_started || !description || m_hosting) return 0;
@@ -102,56 +97,70 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         local.port = 0;
         if (!m_gameSocket.Open(local)) return 0;
     }
-    Writer request(kJoin, NextRequest());
+    char name[kNameSize];
+    uint32_t colour = 0;
     {
         Locked lock(m_lock);
-        request.Text(ShellGetVersionText());
-        request.Text(m_playerName);
-        request.Text(description->password);
-        request.U32(m_playerColor);
+        CopyString(name, m_playerName, sizeof name);
+        colour = m_playerColor;
     }
+    // A cookie first, then the join that returns it. A join the host dropped
+    // (its cookie expired meanwhile, or a limit was reached) gets one more
+    // round; what stays unanswered is worth another attempt (code 3).
     char answer[kMaxDatagram];
-    const int size = Exchange(request, kJoinAnswer, answer, kJoinWaitMs, kJoinTries);
-    if (size < 0) return 0;
-    Reader reply(answer, static_cast<size_t>(size));
-    const uint8_t status = reply.U8();
-    Session session{};
-    reply.Text(session.name, sizeof session.name);
-    session.gameType = static_cast<int32_t>(reply.U32());
-    session.maxPlayers = static_cast<int32_t>(reply.U32());
-    session.currentPlayers = static_cast<int32_t>(reply.U32());
-    session.ready = reply.U8();
-    if (!reply.Ok()) return 0;
-    if (status != kAdmitted) {
-        m_lastError = status;
+    JoinAnswer joined{};
+    bool answered = false;
+    for (int round = 0; round < kJoinTries && !answered; ++round) {
+        int size = Exchange(ChallengeRequest(NextRequest()), kChallengeAnswer, answer, kJoinWaitMs, 1);
+        uint64_t cookie = 0;
+        if (size < 0 || !ReadChallengeAnswer(answer, static_cast<size_t>(size), &cookie)) continue;
+        const Writer request = JoinRequest(NextRequest(), cookie, ShellGetVersionText(), name, description->password, colour);
+        size = Exchange(request, kJoinAnswer, answer, kJoinWaitMs, 1);
+        answered = size >= 0 && ReadJoinAnswer(answer, static_cast<size_t>(size), &joined);
+    }
+    if (!answered) return 0;
+    if (joined.status != kAdmitted) {
+        m_lastError = joined.status;
         return 0;
     }
-    Locked lock(m_lock);
-    m_session = session;
-    m_joined = true;
+    {
+        Locked lock(m_lock);
+        CopyString(m_session.name, joined.sessionName, sizeof m_session.name);
+        m_session.gameType = joined.gameType;
+        m_session.maxPlayers = joined.maxPlayers;
+        m_session.currentPlayers = joined.currentPlayers;
+        m_session.ready = joined.ready;
+        m_token = joined.token;
+        m_lastSent = plat::TimerTime();
+        m_joined = true;
+    }
     m_lastError = 0;
+    StartService();  // keep-alives
     return 1;
+}
+
+void NetworkLayer::KeepJoined() {
+    if (plat::TimerTime() - m_lastSent < kKeepAliveMs) return;
+    const Writer alive = TokenRequest(kKeepAlive, NextRequest(), m_token);
+    m_gameSocket.Send(m_hostAddress, alive.Data(), alive.Size());
+    m_lastSent = plat::TimerTime();
 }
 
 int NetworkLayer::netIsSessionReady() {
     if (m_hosting) {
         Locked lock(m_lock);
-        return m_session.ready;
+        return m_host->Ready();
     }
     if (!m_joined) return 0;
     char answer[kMaxDatagram];
-    const int size = Exchange(Writer(kStatus, NextRequest()), kStatusAnswer, answer, kStatusWaitMs, 1);
-    if (size < 0) return 0;
-    Reader reply(answer, static_cast<size_t>(size));
-    const int ready = reply.U8();
-    const int maxPlayers = static_cast<int32_t>(reply.U32());
-    const int currentPlayers = static_cast<int32_t>(reply.U32());
-    if (!reply.Ok()) return 0;
+    const int size = Exchange(TokenRequest(kStatus, NextRequest(), m_token), kStatusAnswer, answer, kStatusWaitMs, 1);
+    StatusAnswer status{};
+    if (size < 0 || !ReadStatusAnswer(answer, static_cast<size_t>(size), &status)) return 0;
     Locked lock(m_lock);
-    m_session.ready = ready;
-    m_session.maxPlayers = maxPlayers;
-    m_session.currentPlayers = currentPlayers;
-    return ready;
+    m_session.ready = status.ready;
+    m_session.maxPlayers = status.maxPlayers;
+    m_session.currentPlayers = status.currentPlayers;
+    return status.ready;
 }
 
 int NetworkLayer::netSyncFile(const char* name, int* replaced) {
@@ -173,13 +182,11 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     const char* asked = cacheFile ? fileName : name;
 
     char answer[kMaxDatagram];
-    int size = Exchange(FileRequest(kFileInfo, cacheFile, 0, asked), kFileInfoAnswer, answer, kFileWaitMs, kFileTries);
-    if (size < 0) return 0;
-    Reader info(answer, static_cast<size_t>(size));
-    const int found = info.U8();
-    const uint32_t fileSize = info.U32();
-    const uint32_t fileSum = info.U32();
-    if (!info.Ok() || !found || fileSize > kMaxFileSize) return 0;
+    int size = Exchange(FileRequest(kFileInfo, NextRequest(), m_token, cacheFile, 0, asked), kFileInfoAnswer, answer,
+                        kFileWaitMs, kFileTries);
+    FileInfoAnswer info{};
+    if (size < 0 || !ReadFileInfoAnswer(answer, static_cast<size_t>(size), &info) || !info.found) return 0;
+    const uint32_t fileSize = info.size, fileSum = info.sum;
 
     uint32_t localSize = 0, localSum = 0;
     if (LocalFileSum(local, &localSize, &localSum) && localSize == fileSize && localSum == fileSum) return 1;
@@ -189,16 +196,13 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     uint32_t offset = 0;
     bool ok = true;
     while (ok && offset < fileSize) {
-        size = Exchange(FileRequest(kFileChunk, cacheFile, offset, asked), kFileChunkAnswer, answer, kFileWaitMs, kFileTries);
-        Reader chunk(answer, size < 0 ? 0 : static_cast<size_t>(size));
-        const int present = chunk.U8();
-        const uint32_t at = chunk.U32();
-        const uint16_t length = chunk.U16();
-        const char* bytes = chunk.Bytes(length);
-        ok = size >= 0 && chunk.Ok() && present && at == offset && length > 0 && length <= fileSize - offset;
+        size = Exchange(FileRequest(kFileChunk, NextRequest(), m_token, cacheFile, offset, asked), kFileChunkAnswer,
+                        answer, kFileWaitMs, kFileTries);
+        FileChunkAnswer chunk{};
+        ok = size >= 0 && ReadFileChunkAnswer(answer, static_cast<size_t>(size), offset, fileSize - offset, &chunk);
         if (ok) {
-            memcpy(contents + offset, bytes, length);
-            offset += length;
+            memcpy(contents + offset, chunk.bytes, chunk.length);
+            offset += chunk.length;
         }
     }
     ok = ok && Crc32(0, contents, fileSize) == fileSum;

@@ -53,7 +53,9 @@ bool UdpSocket::Open(const NetAddress& local) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = local.ip;
     address.sin_port = local.port;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    // Non-blocking: a receive that finds nothing returns at once.
+    u_long nonBlocking = 1;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
         closesocket(s);
         return false;
     }
@@ -88,20 +90,39 @@ bool UdpSocket::Send(const NetAddress& to, const void* data, size_t size) {
     return sent == static_cast<int>(size);
 }
 
-int UdpSocket::Receive(void* buffer, size_t size, NetAddress* from, uint32_t timeoutMs) {
-    if (!IsOpen()) return -1;
+int UdpSocket::WaitReadable(UdpSocket* first, UdpSocket* second, uint32_t timeoutMs) {
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(static_cast<SOCKET>(m_socket), &readable);
+    UdpSocket* const sockets[2] = {first, second};
+    for (UdpSocket* socket : sockets) {
+        if (socket && socket->IsOpen()) FD_SET(static_cast<SOCKET>(socket->m_socket), &readable);
+    }
+    if (readable.fd_count == 0) {
+        Sleep(timeoutMs);
+        return 0;
+    }
     timeval wait;
     wait.tv_sec = static_cast<long>(timeoutMs / 1000);
     wait.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
-    if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return -1;
+    if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return 0;
+    int ready = 0;
+    for (int i = 0; i < 2; ++i) {
+        if (sockets[i] && sockets[i]->IsOpen() && FD_ISSET(static_cast<SOCKET>(sockets[i]->m_socket), &readable))
+            ready |= 1 << i;
+    }
+    return ready;
+}
+
+int UdpSocket::Receive(void* buffer, size_t size, NetAddress* from, uint32_t timeoutMs) {
+    if (!IsOpen()) return -1;
+    if (timeoutMs && !(WaitReadable(this, nullptr, timeoutMs) & 1)) return -1;
     sockaddr_in address{};
     int length = sizeof address;
     const int got = recvfrom(static_cast<SOCKET>(m_socket), static_cast<char*>(buffer), static_cast<int>(size), 0,
                              reinterpret_cast<sockaddr*>(&address), &length);
-    if (got < 0) return -1;  // includes a port-unreachable report from a previous send
+    // Nothing there, a datagram larger than the buffer (dropped whole), or a
+    // port-unreachable report from a previous send.
+    if (got < 0) return -1;
     if (from) {
         from->ip = address.sin_addr.s_addr;
         from->port = address.sin_port;

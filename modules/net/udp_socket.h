@@ -4,12 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// An IPv4 address and port in network byte order.
-struct NetAddress {
-    uint32_t ip = 0;
-    uint16_t port = 0;
-    bool operator==(const NetAddress& other) const { return ip == other.ip && port == other.port; }
-};
+#include "net_address.h"
 
 // Reads "A.B.C.D:PORT" (blanks around it ignored; "" means 127.0.0.1, a
 // missing port defaultPort). False for anything else: no name is looked up.
@@ -34,8 +29,12 @@ public:
     uint16_t LocalPort() const;
 
     bool Send(const NetAddress& to, const void* data, size_t size);
-    // Waits at most timeoutMs for a datagram; its size, or -1 when none came.
+    // Waits at most timeoutMs for a datagram (0: takes one only when it is
+    // there already); its size, or -1 when none came.
     int Receive(void* buffer, size_t size, NetAddress* from, uint32_t timeoutMs);
+    // Waits at most timeoutMs until either open socket (null: none) has a
+    // datagram: bit 1 for the first, bit 2 for the second, 0 for neither.
+    static int WaitReadable(UdpSocket* first, UdpSocket* second, uint32_t timeoutMs);
 
 private:
     uintptr_t m_socket = ~static_cast<uintptr_t>(0);

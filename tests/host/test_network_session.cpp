@@ -4,8 +4,8 @@
 // hosted session. One more run joins with a scripted layer that refuses.
 #include <winsock2.h>
 
+#include "tests/host/network_game.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/unix_command.h"
 
@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+using netgame::FreeLoopbackPort;
+using netgame::Game;
+using netgame::kProbeIni;
 using testsupport::MessageBoxWatcher;
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
@@ -23,90 +26,11 @@ using testsupport::SystemSidePath;
 
 namespace {
 
-const char kProbeIni[] =
-    "[Roles]\nTextUSEnglish.dll=TXT\nDirectPlay.dll=NET\n"
-    "[TXT]\nTXT_MENU_CREATING=Creating\nTXT_MENU_CONNECTING=Connecting\nTXT_MENU_CHECKING=Checking\n"
-    "TXT_MENU_ERR_CLOSED=The session is closed\nTXT_MENU_ERR_OTHER=Could not join\n"
-    "[OBJ]\nAircraftTypes=3\nUsable=1,0,1\n";
-
-// A game directory with the probe modules, the given network layer and startup.ini.
-class Game {
-public:
-    Game(const std::string& networkLayer, const std::string& probeIni) {
-        m_ok = m_dir.Made() && probe::PlaceProbeModules(m_dir.Path(), SystemSidePath(HOST_PROBE_DLL));
-        m_ok = m_ok && CopyFileA(SystemSidePath(networkLayer).c_str(), m_dir.File("System\\DirectPlay.dll").c_str(), FALSE);
-        const std::string startup = ReadWholeFile(SystemSidePath(std::string(VARN_TEST_SOURCE_DIR) + "/tests/data/default_startup.ini"));
-        m_ok = m_ok && !startup.empty() &&
-               m_dir.Write("startup.ini", startup + "\n[NetLaunch]\nGameType0Screen=MpArena\nGameType1Screen=MpBriefing\n"
-                                                    "ConnectionTimeout=30\n") &&
-               m_dir.Write("Probe.ini", probeIni);
-    }
-    bool Ok() const { return m_ok; }
-    ScratchDir& Dir() { return m_dir; }
-    std::string Journal() { return ReadWholeFile(m_dir.File("ProbeJournal.txt")); }
-
-    // Starts Varn.exe here with these arguments.
-    bool Start(const std::string& arguments) {
-        std::string command = "\"" + SystemSidePath(VARN_EXE) + "\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, m_dir.Path(), &startup,
-                              &m_process) != 0;
-    }
-    // The exit code, or -1 when the process did not end in time (it is then ended).
-    int Wait(DWORD milliseconds) {
-        if (!m_process.hProcess) return -2;
-        DWORD code = static_cast<DWORD>(-1);
-        if (WaitForSingleObject(m_process.hProcess, milliseconds) == WAIT_OBJECT_0)
-            GetExitCodeProcess(m_process.hProcess, &code);
-        else
-            TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-        m_process = PROCESS_INFORMATION{};
-        return static_cast<int>(code);
-    }
-    // Waits (at most 60 s) until the journal holds the line.
-    bool WaitForLine(const std::string& line) {
-        for (int i = 0; i < 600; ++i) {
-            if (Journal().find(line) != std::string::npos) return true;
-            if (WaitForSingleObject(m_process.hProcess, 100) == WAIT_OBJECT_0) return Journal().find(line) != std::string::npos;
-        }
-        return false;
-    }
-    ~Game() {
-        if (m_process.hProcess) Wait(0);
-    }
-
-private:
-    ScratchDir m_dir;
-    PROCESS_INFORMATION m_process{};
-    bool m_ok = false;
-};
-
-// A UDP port of the loopback address that is free now; 0 when none can be bound.
-int FreeLoopbackPort() {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int port = 0;
-    int length = sizeof address;
-    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (s != INVALID_SOCKET) closesocket(s);
-    WSACleanup();
-    return port;
-}
-
 TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientReadsTheSession) {
     const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
     if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
     Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
-    Game joiner(NET_LAYER_DLL, kProbeIni);
+    Game joiner(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=Queried.txt\n");
     ASSERT_TRUE(host.Ok() && joiner.Ok());
     ASSERT_TRUE(host.Dir().Write("Aircraft.dat", std::string(3000, 'a')));
     ASSERT_TRUE(host.Dir().Write("Missiles.dat", "missiles"));
@@ -117,11 +41,16 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -gamespy" + ports));
     ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
     ASSERT_TRUE(joiner.Start("-join:127.0.0.1:" + std::to_string(gamePort) + " -n:Wingman -c:4 -netbind:127.0.0.1"));
-    EXPECT_EQ(joiner.Wait(90000), 1);
+    ASSERT_TRUE(joiner.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << joiner.Journal();
 
-    std::string report = "(quakestat is not installed)";
-    if (testsupport::HasUnixProgram("/usr/bin/quakestat"))
-        report = testsupport::RunUnixCommand(host.Dir(), "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P");
+    // Read while the joiner is in the session, and again once it has left.
+    const bool queried = testsupport::HasUnixProgram("/usr/bin/quakestat");
+    const std::string query = "/usr/bin/quakestat -gps 127.0.0.1:" + std::to_string(queryPort) + " -R -P";
+    std::string report = "(quakestat is not installed)", afterwards;
+    if (queried) report = testsupport::RunUnixCommand(host.Dir(), query);
+    ASSERT_TRUE(joiner.Dir().Write("Queried.txt", "done"));
+    EXPECT_EQ(joiner.Wait(90000), 1);
+    if (queried) afterwards = testsupport::RunUnixCommand(host.Dir(), query);
     ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
     EXPECT_EQ(host.Wait(60000), 1);
 
@@ -154,6 +83,9 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     EXPECT_NE(report.find("gametype=cpmission,gamemode=open,timelimit=0,fraglimit=0,teamplay=1,rankedserver=0"),
               std::string::npos) << report;
     EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
+    // The joiner said it left: its place is free.
+    EXPECT_NE(afterwards.find("1/8"), std::string::npos) << afterwards;
+    EXPECT_EQ(afterwards.find("Wingman"), std::string::npos) << afterwards;
 }
 
 TEST(NetworkSession, AJoinThatTheLayerRefusesEndsTheProgramWithTheClosedMessage) {

@@ -6,7 +6,9 @@
 #include "host/launch/query_reporting.h"
 #include "net_wire.h"
 #include "network_layer.h"
+#include "session_messages.h"
 #include "shell/shell.h"
+#include "varn/obj.h"
 #include "support/scratch_dir.h"
 #include "support/unix_command.h"
 
@@ -25,6 +27,39 @@ std::string ReadAll(const std::string& path) {
     return contents.str();
 }
 
+// Object lists whose data files the host serves; one of them names a file
+// outside the game directory, which is never served.
+class DataList final : public ITypeList {
+public:
+    explicit DataList(const char* file) : m_file(file) {}
+    int GetCount() override { return 0; }
+    void GetRecord(int, void**) override {}
+    const char* GetDataFileName() override { return m_file; }
+    void Reload(int, int) override {}
+    int IsUsable(int) override { return 0; }
+
+private:
+    const char* m_file;
+};
+
+class DataObjects final : public IObjectManager {
+public:
+    void objInit(const char*) override {}
+    void objExit() override {}
+    void objSetDirectory(const char*) override {}
+    const char* objGetDirectory() override { return ""; }
+    int objGetTypeId(const char* name) override {
+        return strcmp(name, kAircraftTypeName) == 0 ? 1 : strcmp(name, kMissileTypeName) == 0 ? 2 : 3;
+    }
+    void objGetTypeList(int id, ITypeList** list) override { *list = id == 1 ? &m_aircraft : id == 2 ? &m_empty : &m_outside; }
+    int objGetFlagMask(const char*) override { return 0; }
+    IGameObject* objGetObject(int) override { return nullptr; }
+    int objGetPlayerObjectId() override { return -1; }
+
+private:
+    DataList m_aircraft{"Aircraft.dat"}, m_empty{"Empty.dat"}, m_outside{"..\\Secret.dat"};
+};
+
 class NetLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,6 +69,7 @@ protected:
         files.fmgSetRootDirectory(dir.Path());
         files.fmgSetCacheDirectory(dir.File("NetCache").c_str());
         registry.RegisterInterface(VARN_ID_FMG, static_cast<IFileManager*>(&files), 0);
+        registry.RegisterInterface(VARN_ID_OBJ, static_cast<IObjectManager*>(&objects), 0);
         ShellAttachHost(nullptr);
         registry.RegisterInterface(VARN_ID_NET, static_cast<INetworkLayer*>(&host), 0);
         for (NetworkLayer* layer : {&host, &first, &second}) {
@@ -48,6 +84,7 @@ protected:
         for (NetworkLayer* layer : {&host, &first, &second}) layer->Shutdown();
         registry.UnregisterInterface(VARN_ID_NET);
         ShellDetachHost();
+        registry.UnregisterInterface(VARN_ID_OBJ);
         registry.UnregisterInterface(VARN_ID_FMG);
         files.Shutdown();
         registry.Deinit();
@@ -79,6 +116,7 @@ protected:
     testsupport::ScratchDir dir;
     InterfaceManager registry;
     FileManager files;
+    DataObjects objects;
     NetworkLayer host, first, second;
     std::string address;
 };
@@ -124,47 +162,70 @@ TEST_F(NetLayerTest, AHostWithoutPasswordAdmitsAnyAndRefusesOtherVersions) {
     ASSERT_TRUE(raw.Open(NetAddress{htonl(INADDR_LOOPBACK), 0}));
     NetAddress to;
     ASSERT_TRUE(ParseNetAddress(address.c_str(), 0, &to));
-    ASSERT_TRUE(raw.Send(to, "garbage", 7));
-    netwire::Writer truncated(netwire::kJoin, 5);
-    truncated.Text("v01.00.00");
-    ASSERT_TRUE(raw.Send(to, truncated.Data(), truncated.Size()));
-    netwire::Writer request(netwire::kJoin, 6);
-    request.Text("v01.00.00");
-    request.Text("Old");
-    request.Text("");
-    request.U32(0);
-    ASSERT_TRUE(raw.Send(to, request.Data(), request.Size()));
     char answer[netwire::kMaxDatagram];
-    const int size = raw.Receive(answer, sizeof answer, nullptr, 3000);
+    ASSERT_TRUE(raw.Send(to, "garbage", 7));
+    const netwire::Writer challenge = netwire::ChallengeRequest(5);
+    ASSERT_TRUE(raw.Send(to, challenge.Data(), challenge.Size()));
+    int size = raw.Receive(answer, sizeof answer, nullptr, 3000);
+    uint64_t cookie = 0;
+    ASSERT_TRUE(size > 0 && netwire::ReadChallengeAnswer(answer, static_cast<size_t>(size), &cookie));
+    const netwire::Writer unasked = netwire::JoinRequest(6, cookie + 1, "v01.00.00", "Old", "", 0);
+    ASSERT_TRUE(raw.Send(to, unasked.Data(), unasked.Size()));
+    const netwire::Writer request = netwire::JoinRequest(7, cookie, "v01.00.00", "Old", "", 0);
+    ASSERT_TRUE(raw.Send(to, request.Data(), request.Size()));
+    size = raw.Receive(answer, sizeof answer, nullptr, 3000);
     ASSERT_GT(size, 0);
     netwire::Reader reply(answer, static_cast<size_t>(size));
-    EXPECT_EQ(reply.Request(), 6u);  // the two before went unanswered
+    EXPECT_EQ(reply.Request(), 7u);  // the garbage and the forged cookie went unanswered
     EXPECT_EQ(reply.U8(), netwire::kRefusedVersion);
 }
 
-TEST_F(NetLayerTest, FilesComeFromTheHostsFileManagerIntoTheCache) {
+TEST_F(NetLayerTest, OnlyTheListedFilesComeFromTheHostsFileManagerIntoTheCache) {
     std::string data(5000, 'x');
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
     ASSERT_TRUE(dir.Write("Aircraft.dat", data));
+    ASSERT_TRUE(dir.Write("Empty.dat", ""));
+    ASSERT_TRUE(dir.Write("Secret.txt", "the player's own file"));
+    ASSERT_TRUE(dir.Write("NetCache\\AircraftList.dat", "list"));
     Host(8, nullptr);
     int replaced = 7;
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // not joined yet
     EXPECT_EQ(replaced, 0);
     ASSERT_EQ(Join(first, address, ""), 0);
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // the session is not ready yet
+    host.netSetSessionReady(1);
 
-    EXPECT_EQ(first.netSyncFile("Objects\\Aircraft.dat", &replaced), 0);  // the host has no such file
+    // Off the list, or named to climb out: refused whether or not the file is there.
+    for (const std::string& name : {std::string("Secret.txt"), dir.File("Secret.txt"), std::string("startup.ini"),
+                                    std::string("..\\") + "Secret.txt", std::string("Objects\\Aircraft.dat"),
+                                    std::string("..\\Secret.dat"), std::string("Bullets.dat")}) {
+        EXPECT_EQ(first.netSyncFile(name.c_str(), &replaced), 0) << name;
+        EXPECT_EQ(replaced, 0) << name;
+    }
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
     EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), data);
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
     EXPECT_EQ(replaced, 0);
     ASSERT_TRUE(dir.Write("Aircraft.dat", "changed"));
-    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(first.netSyncFile("aircraft.DAT", &replaced), 1);
     EXPECT_EQ(replaced, 1);
-    EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), "changed");
-    ASSERT_TRUE(dir.Write("Empty.dat", ""));
+    EXPECT_EQ(ReadAll(dir.File("NetCache\\aircraft.DAT")), "changed");
     EXPECT_EQ(first.netSyncFile("Empty.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(first.netSyncFile(dir.File("NetCache\\AircraftList.dat").c_str(), &replaced), 1);
+
+    // A player that left is a stranger again.
+    first.Shutdown();
+    for (int i = 0; i < 100; ++i) {
+        SessionDescription info{};
+        host.netGetSessionInfo(&info);
+        if (info.currentPlayers == 1) break;
+        Sleep(20);
+    }
+    SessionDescription info{};
+    ASSERT_EQ(host.netGetSessionInfo(&info), 1);
+    EXPECT_EQ(info.currentPlayers, 1);
 }
 
 // Sends a query to the host's query port and returns the answer ("" for none).

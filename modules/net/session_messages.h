@@ -1,0 +1,61 @@
+// The joining side's requests and its readers of the host's answers. Each
+// reader takes a whole datagram whose header the caller has matched to its
+// request, reads every field within the datagram, and fails for a short or
+// inconsistent answer.
+#pragma once
+
+#include "net_wire.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace netwire {
+
+Writer ChallengeRequest(uint32_t request);
+Writer JoinRequest(uint32_t request, uint64_t cookie, const char* version, const char* name, const char* password,
+                   uint32_t colour);
+// A status, leave or keep-alive message of an admitted player.
+Writer TokenRequest(MessageType type, uint32_t request, uint64_t token);
+Writer FileRequest(MessageType type, uint32_t request, uint64_t token, int cacheFile, uint32_t offset,
+                   const char* name);
+
+bool ReadChallengeAnswer(const char* data, size_t size, uint64_t* cookie);
+
+struct JoinAnswer {
+    uint8_t status;
+    uint64_t token;
+    char sessionName[260];
+    int32_t gameType;
+    int32_t maxPlayers;
+    int32_t currentPlayers;
+    int ready;
+};
+// Also fails for an admission without a token.
+bool ReadJoinAnswer(const char* data, size_t size, JoinAnswer* out);
+
+struct StatusAnswer {
+    int ready;
+    int32_t maxPlayers;
+    int32_t currentPlayers;
+};
+bool ReadStatusAnswer(const char* data, size_t size, StatusAnswer* out);
+
+struct FileInfoAnswer {
+    int found;
+    uint32_t size;
+    uint32_t sum;
+};
+// Also fails for a file larger than kMaxFileSize.
+bool ReadFileInfoAnswer(const char* data, size_t size, FileInfoAnswer* out);
+
+struct FileChunkAnswer {
+    int found;
+    uint32_t offset;
+    uint16_t length;
+    const char* bytes;  // inside the datagram
+};
+// Fails unless the chunk holds bytes at `expectedOffset` that fit within `remaining`.
+bool ReadFileChunkAnswer(const char* data, size_t size, uint32_t expectedOffset, uint32_t remaining,
+                         FileChunkAnswer* out);
+
+}  // namespace netwire

@@ -1,0 +1,50 @@
+#!/usr/bin/perl
+# Floods a server-query port on the loopback address with "\status\" queries
+# from the given loopback source addresses in turn, and counts the answers
+# each address gets. Runs on the machine itself (Wine gives its programs no
+# source address but 127.0.0.1).
+#   udp_flood.pl [--rate=N] PORT COUNT ADDRESS...     sends COUNT queries in all
+#   udp_flood.pl [--rate=N] PORT SECONDSs ADDRESS...  sends for that many seconds
+# --rate paces the queries at N a second in all (default: as fast as it can).
+# Prints "ADDRESS ANSWERS" a line per address, then "sent N" and "seconds S".
+use strict;
+use warnings;
+use IO::Select;
+use IO::Socket::INET;
+# Fractions of seconds where the perl package has them (perl-base alone has not).
+BEGIN { eval { require Time::HiRes; Time::HiRes->import('time'); 1 } }
+
+my $rate = 0;
+$rate = $1, shift @ARGV if @ARGV && $ARGV[0] =~ /^--rate=(\d+)$/;
+my ($port, $amount, @sources) = @ARGV;
+die "usage: udp_flood.pl PORT COUNT|SECONDSs ADDRESS...\n" unless $port && $amount && @sources;
+my $seconds = $amount =~ s/s$// ? $amount : 0;
+my @sockets = map {
+    IO::Socket::INET->new(Proto => 'udp', LocalAddr => $_, PeerAddr => '127.0.0.1', PeerPort => $port)
+        or die "$_: $!\n"
+} @sources;
+my $select = IO::Select->new(@sockets);
+my %answers = map { $_ => 0 } @sources;
+my $buffer;
+# Takes whatever answers wait, for up to $wait seconds; false when none came.
+sub take {
+    my ($wait) = @_;
+    my @ready = $select->can_read($wait);
+    for my $socket (@ready) {
+        $answers{$socket->sockhost}++ if defined $socket->recv($buffer, 2048);
+    }
+    return scalar @ready;
+}
+my $start = time;
+my $sent = 0;
+while ($seconds ? time - $start < $seconds : $sent < $amount) {
+    $sockets[$sent % @sockets]->send("\\status\\");
+    $sent++;
+    # Paced: takes answers until the next query is due.
+    my $due = $start + $sent / ($rate || 1e9);
+    take(0);
+    while ((my $left = $due - time) > 0) { take($left); }
+}
+1 while take(1.0);
+printf "%s %d\n", $_, $answers{$_} for @sources;
+printf "sent %d\nseconds %.2f\n", $sent, time - $start - 1.0;

@@ -1,0 +1,244 @@
+// The hosting side's datagram handling without sockets, on a clock the test
+// moves: cookies, admission, the file allow-list, answer budgets, leaving and
+// timeouts; and the joining side's readers of the answers.
+#include "session_host.h"
+#include "session_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+using namespace netwire;
+
+namespace {
+
+// Files held in memory; records every path the host asks for.
+class MemoryFiles final : public SessionFileSource {
+public:
+    bool Describe(const char* path, uint32_t* size, uint32_t* sum) override {
+        asked.insert(path);
+        auto file = files.find(path);
+        if (file == files.end()) return false;
+        *size = static_cast<uint32_t>(file->second.size());
+        *sum = 77;
+        return true;
+    }
+    int Read(const char* path, uint32_t offset, char* out, size_t size) override {
+        asked.insert(path);
+        auto file = files.find(path);
+        if (file == files.end() || offset > file->second.size()) return -1;
+        const size_t n = std::min(size, file->second.size() - offset);
+        memcpy(out, file->second.data() + offset, n);
+        return static_cast<int>(n);
+    }
+    std::map<std::string, std::string> files;
+    std::set<std::string> asked;
+};
+
+const unsigned char kSeed[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
+const NetAddress kPeer{0x0200007f, 4000};   // 127.0.0.2:4000 as the wire has it
+const NetAddress kOther{0x0300007f, 4000};  // 127.0.0.3
+
+class SessionHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        files.files["Objects\\Aircraft.dat"] = std::string(3000, 'a');
+        files.files["C:\\Game\\NetCache\\AircraftList.dat"] = "list";
+        files.files["startup.ini"] = "secret settings";
+        SessionSettings settings{"Evening", "secret", 1, 1, 3, "v02.19.07"};
+        host.Open(settings, now);
+        ASSERT_TRUE(host.Files().Add(0, "Aircraft.dat", "Objects\\Aircraft.dat"));
+        ASSERT_TRUE(host.Files().Add(1, "AircraftList.dat", "C:\\Game\\NetCache\\AircraftList.dat"));
+        host.SetReady(1);
+    }
+    // The answer to a datagram ("" for none).
+    std::string Send(const Writer& request, const NetAddress& from = kPeer) {
+        char answer[kMaxDatagram];
+        const size_t size = host.Handle(request.Data(), request.Size(), from, now, answer);
+        EXPECT_LE(size, kMaxDatagram);
+        return std::string(answer, size);
+    }
+    uint64_t Cookie(const NetAddress& from = kPeer) {
+        const std::string answer = Send(ChallengeRequest(1), from);
+        uint64_t cookie = 0;
+        return ReadChallengeAnswer(answer.data(), answer.size(), &cookie) ? cookie : 0;
+    }
+    // The join answer's status, or -1 when none came; the token goes to *token.
+    int Join(uint64_t cookie, const char* password, const NetAddress& from = kPeer, uint64_t* token = nullptr) {
+        const std::string answer = Send(JoinRequest(2, cookie, "v02.19.07", "Wingman", password, 0), from);
+        JoinAnswer joined{};
+        if (!ReadJoinAnswer(answer.data(), answer.size(), &joined)) return answer.empty() ? -1 : -2;
+        EXPECT_EQ(answer.find("secret"), std::string::npos);
+        if (token) *token = joined.token;
+        return joined.status;
+    }
+    // The file-info answer for a name: the size when found, -1 when not, -2 when unanswered.
+    long long FileSize(uint64_t token, int cacheFile, const char* name, const NetAddress& from = kPeer) {
+        const std::string answer = Send(FileRequest(kFileInfo, 3, token, cacheFile, 0, name), from);
+        FileInfoAnswer info{};
+        if (answer.empty()) return -2;
+        EXPECT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), &info));
+        return info.found ? static_cast<long long>(info.size) : -1;
+    }
+
+    uint32_t now = 0xfffff000u;  // the millisecond clock wraps during the tests
+    MemoryFiles files;
+    SessionHost host{kSeed, &files};
+};
+
+TEST(KeyedHash, MatchesTheReferenceVector) {
+    // SipHash-2-4, key 00..0f, message 00..0e.
+    HashKey key{0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull};
+    unsigned char message[15];
+    for (int i = 0; i < 15; ++i) message[i] = static_cast<unsigned char>(i);
+    EXPECT_EQ(KeyedHash(key, message, sizeof message), 0xa129ca6149be45e5ull);
+    EXPECT_NE(PasswordProof(PasswordKey("secret"), 1), PasswordProof(PasswordKey("secret"), 2));
+    EXPECT_NE(PasswordProof(PasswordKey("secret"), 1), PasswordProof(PasswordKey("Secret"), 1));
+}
+
+TEST(FileAllowList, OnlyPlainRelativeNamesAreListedOrFound) {
+    struct Case {
+        int cacheFile;
+        const char* name;
+        bool plain;
+    };
+    const Case cases[] = {
+        {0, "Aircraft.dat", true},       {0, "Objects\\Aircraft.dat", true}, {1, "AircraftList.dat", true},
+        {1, "NetCache\\List.dat", false}, {0, "", false},                     {0, "C:\\Windows\\win.ini", false},
+        {0, "C:win.ini", false},         {0, "\\Windows\\win.ini", false},   {0, "\\\\server\\share\\x", false},
+        {0, "..\\..\\x.dat", false},     {0, "Objects\\..\\..\\x", false},   {0, "..", false},
+        {0, ".\\Aircraft.dat", false},   {0, "Objects\\", false},            {0, "Objects\\\\x", false},
+        {0, "../x.dat", false},          {0, "a/b", false},                  {0, "a\tb", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileAllowList::IsPlainName(c.cacheFile, c.name), c.plain) << c.name;
+    FileAllowList list;
+    EXPECT_FALSE(list.Add(0, "..\\Secret.dat", "..\\Secret.dat"));
+    EXPECT_FALSE(list.Add(0, std::string(300, 'a').c_str(), "a"));
+    for (int i = 0; i < FileAllowList::kMaxEntries; ++i)
+        EXPECT_TRUE(list.Add(0, ("F" + std::to_string(i)).c_str(), "path"));
+    EXPECT_FALSE(list.Add(0, "OneMore", "path"));
+    EXPECT_STREQ(list.Find(0, "f3"), "path");
+    EXPECT_EQ(list.Find(1, "F3"), nullptr);
+}
+
+TEST_F(SessionHostTest, OnlyAJoinReturningItsAddresssCookieIsAdmitted) {
+    const uint64_t cookie = Cookie();
+    ASSERT_NE(cookie, 0u);
+    // A short challenge would make the answer larger than the request.
+    Writer shortChallenge(kChallenge, 1);
+    EXPECT_EQ(Send(shortChallenge), "");
+    // No cookie, a forged one, another address's: no answer, no player.
+    EXPECT_EQ(Join(0, "secret"), -1);
+    EXPECT_EQ(Join(cookie ^ 1, "secret"), -1);
+    EXPECT_EQ(Join(Cookie(kOther), "secret"), -1);
+    EXPECT_EQ(host.CurrentPlayers(), 1);
+    EXPECT_EQ(Join(cookie, "wrong"), kRefusedPassword);
+    EXPECT_EQ(Join(cookie, ""), kRefusedPassword);
+    // A cookie lives one to two periods: the key rotates.
+    now += SessionHost::kCookiePeriodMs;
+    uint64_t token = 0;
+    EXPECT_EQ(Join(cookie, "secret", kPeer, &token), kAdmitted);
+    EXPECT_NE(token, 0u);
+    EXPECT_EQ(host.CurrentPlayers(), 2);
+    now += SessionHost::kCookiePeriodMs;
+    EXPECT_EQ(Join(cookie, "secret"), -1);  // stale
+    const uint64_t fresh = Cookie();
+    uint64_t again = 0;
+    EXPECT_EQ(Join(fresh, "secret", kPeer, &again), kAdmitted);  // the same player, the same token
+    EXPECT_EQ(again, token);
+    EXPECT_EQ(host.CurrentPlayers(), 2);
+    const std::string forged = Send(JoinRequest(2, Cookie(kOther), "v02.19.07", "Evil\\hostname\\x\n", "secret", 0), kOther);
+    ASSERT_FALSE(forged.empty());
+    EXPECT_STREQ(host.PlayerName(1), "Evil_hostname_x_");  // cannot forge query pairs
+    const NetAddress third{0x0400007f, 1};
+    EXPECT_EQ(Join(Cookie(third), "secret", third), kRefusedFull);
+    host.SetReady(0);
+    EXPECT_EQ(Join(Cookie(third), "secret", third), kRefusedClosed);
+    const std::string old = Send(JoinRequest(2, Cookie(), "v01.00.00", "Old", "secret", 0));
+    JoinAnswer refused{};
+    ASSERT_TRUE(ReadJoinAnswer(old.data(), old.size(), &refused));
+    EXPECT_EQ(refused.status, kRefusedVersion);
+    EXPECT_EQ(refused.token, 0u);
+}
+
+TEST_F(SessionHostTest, StrangersAndOffListNamesAreServedNothing) {
+    uint64_t token = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &token), kAdmitted);
+    // Strangers: no answer at all, whatever they name.
+    EXPECT_EQ(FileSize(token, 0, "Aircraft.dat", kOther), -2);
+    EXPECT_EQ(FileSize(token + 1, 0, "Aircraft.dat"), -2);
+    EXPECT_EQ(Send(TokenRequest(kStatus, 4, token + 1)), "");
+    EXPECT_EQ(Send(Writer(kStatus, 4)), "");  // no token at all
+    // The admitted player: only listed names, never as a path.
+    for (const char* name : {"startup.ini", "Objects\\Aircraft.dat", "C:\\Game\\NetCache\\AircraftList.dat",
+                             "..\\..\\startup.ini", "C:\\Windows\\win.ini", "AircraftList.dat"})
+        EXPECT_EQ(FileSize(token, 0, name), -1) << name;
+    EXPECT_EQ(FileSize(token, 1, "Aircraft.dat"), -1);
+    EXPECT_EQ(FileSize(token, 1, "..\\AircraftList.dat"), -1);
+    EXPECT_EQ(files.asked, std::set<std::string>());
+    EXPECT_EQ(FileSize(token, 0, "AIRCRAFT.DAT"), 3000);
+    EXPECT_EQ(FileSize(token, 1, "AircraftList.dat"), 4);
+    const std::string chunk = Send(FileRequest(kFileChunk, 5, token, 0, 2048, "Aircraft.dat"));
+    FileChunkAnswer read{};
+    ASSERT_TRUE(ReadFileChunkAnswer(chunk.data(), chunk.size(), 2048, 952, &read));
+    EXPECT_EQ(std::string(read.bytes, read.length), std::string(952, 'a'));
+    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size(), 2048, 951, &read));  // longer than the file
+    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size() - 1, 2048, 952, &read));
+    EXPECT_EQ(files.asked, (std::set<std::string>{"Objects\\Aircraft.dat", "C:\\Game\\NetCache\\AircraftList.dat"}));
+    const std::string status = Send(TokenRequest(kStatus, 6, token));
+    StatusAnswer state{};
+    ASSERT_TRUE(ReadStatusAnswer(status.data(), status.size(), &state));
+    EXPECT_EQ(state.ready, 1);
+    EXPECT_EQ(state.currentPlayers, 2);
+}
+
+TEST_F(SessionHostTest, AnswersToStrangersKeepToTheirBudgets) {
+    // One address: a burst of ten, then one a second.
+    int answered = 0;
+    for (int i = 0; i < 50; ++i) answered += Cookie() != 0;
+    EXPECT_EQ(answered, 10);
+    now += 999;
+    EXPECT_EQ(Cookie(), 0u);
+    now += 1;
+    EXPECT_NE(Cookie(), 0u);
+    EXPECT_EQ(Cookie(), 0u);
+    // Queries have their own budget, untouched by the challenges.
+    EXPECT_TRUE(host.AllowAnswer(kQueryAnswers, kPeer.ip, now));
+    // Many addresses: the total caps the answers of a kind.
+    now += 60000;
+    answered = 0;
+    for (uint32_t i = 0; i < 1000; ++i) answered += host.AllowAnswer(kQueryAnswers, 0x0a000000u + i, now);
+    EXPECT_EQ(answered, 40);
+    now += 1000;
+    answered = 0;
+    for (uint32_t i = 0; i < 1000; ++i) answered += host.AllowAnswer(kQueryAnswers, 0x0b000000u + i, now);
+    EXPECT_EQ(answered, 40);  // 40 a second
+    EXPECT_NE(Cookie(kOther), 0u);  // challenges still answered
+}
+
+TEST_F(SessionHostTest, PlayersThatLeaveOrFallSilentAreDropped) {
+    uint64_t first = 0, second = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first), kAdmitted);
+    ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, &second), kAdmitted);
+    EXPECT_EQ(host.CurrentPlayers(), 3);
+    EXPECT_EQ(Send(TokenRequest(kLeave, 7, first), kOther), "");  // the other's leave names the wrong token
+    EXPECT_EQ(host.CurrentPlayers(), 3);
+    EXPECT_EQ(Send(TokenRequest(kLeave, 7, first)), "");
+    EXPECT_EQ(host.CurrentPlayers(), 2);
+    EXPECT_EQ(FileSize(first, 0, "Aircraft.dat"), -2);  // a stranger again
+    now += SessionHost::kPlayerTimeoutMs;
+    EXPECT_EQ(Send(TokenRequest(kKeepAlive, 8, second), kOther), "");
+    now += SessionHost::kPlayerTimeoutMs;
+    host.Expire(now);
+    EXPECT_EQ(host.CurrentPlayers(), 2);  // kept by its keep-alive
+    now += 1;
+    host.Expire(now);
+    EXPECT_EQ(host.CurrentPlayers(), 1);
+    EXPECT_EQ(host.TokenOf(kOther), 0u);
+}
+
+}  // namespace
