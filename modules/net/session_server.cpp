@@ -100,8 +100,13 @@ public:
         IFileManager* files = ShellGetFileManager();
         const int handle = files ? files->fmgOpenFile(path, 0) : -1;
         if (handle == -1) return -1;
+        // A catalog member's seek answers the position in the whole catalog file:
+        // the member's start is where it stands right after opening (0 for a
+        // plain file), and the chunk's offset counts from there.
         int got = -1;
-        if (offset <= kMaxFileSize && files->fmgSeekFile(handle, static_cast<int>(offset), 0) == static_cast<int>(offset))
+        const int start = files->fmgSeekFile(handle, 0, 1);
+        if (offset <= kMaxFileSize && start >= 0 &&
+            files->fmgSeekFile(handle, static_cast<int>(offset), 0) == start + static_cast<int>(offset))
             got = files->fmgReadFile(handle, out, static_cast<uint32_t>(size));
         files->fmgCloseFile(handle);
         return got;
