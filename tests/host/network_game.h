@@ -3,9 +3,8 @@
 // and followed through the probe's journal.
 #pragma once
 
-#include <winsock2.h>
-
 #include "tests/host/probe/probe_game.h"
+#include "tests/support/game_process.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/tool_run.h"
 
@@ -42,61 +41,19 @@ public:
     std::string Journal() { return ReadWholeFile(m_dir.File("ProbeJournal.txt")); }
 
     // Starts Varn.exe here with these arguments.
-    bool Start(const std::string& arguments) {
-        std::string command = "\"" + SystemSidePath(VARN_EXE) + "\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, m_dir.Path(), &startup,
-                              &m_process) != 0;
-    }
-    DWORD ProcessId() const { return m_process.dwProcessId; }
+    bool Start(const std::string& arguments) { return m_process.Start(SystemSidePath(VARN_EXE), arguments, m_dir.Path()); }
+    DWORD ProcessId() const { return m_process.ProcessId(); }
     // The exit code, or -1 when the process did not end in time (it is then ended).
-    int Wait(DWORD milliseconds) {
-        if (!m_process.hProcess) return -2;
-        DWORD code = static_cast<DWORD>(-1);
-        if (WaitForSingleObject(m_process.hProcess, milliseconds) == WAIT_OBJECT_0)
-            GetExitCodeProcess(m_process.hProcess, &code);
-        else
-            TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-        m_process = PROCESS_INFORMATION{};
-        return static_cast<int>(code);
-    }
+    int Wait(DWORD milliseconds) { return m_process.Wait(milliseconds); }
     // Waits (at most 60 s) until the journal holds the line.
-    bool WaitForLine(const std::string& line) {
-        for (int i = 0; i < 600; ++i) {
-            if (Journal().find(line) != std::string::npos) return true;
-            if (WaitForSingleObject(m_process.hProcess, 100) == WAIT_OBJECT_0) return Journal().find(line) != std::string::npos;
-        }
-        return false;
-    }
-    ~Game() {
-        if (m_process.hProcess) Wait(0);
-    }
+    bool WaitForLine(const std::string& line) { return m_process.WaitForText(m_dir.File("ProbeJournal.txt"), line); }
 
 private:
     ScratchDir m_dir;
-    PROCESS_INFORMATION m_process{};
+    testsupport::GameProcess m_process;
     bool m_ok = false;
 };
 
-// A UDP port of the loopback address that is free now; 0 when none can be bound.
-inline int FreeLoopbackPort() {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int port = 0;
-    int length = sizeof address;
-    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (s != INVALID_SOCKET) closesocket(s);
-    WSACleanup();
-    return port;
-}
+using testsupport::FreeLoopbackPort;
 
 }  // namespace netgame

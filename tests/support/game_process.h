@@ -32,6 +32,8 @@ public:
                               &m_process) != 0;
     }
 
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+
     // The exit code, or -1 when the process did not end in time (it is then ended).
     int Wait(DWORD milliseconds) {
         if (!m_process.hProcess) return -2;
