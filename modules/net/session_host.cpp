@@ -203,6 +203,7 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
             do player.token = Draw();
             while (player.token == 0);
             CopyString(player.name, name, kNameSize);
+            player.place = 0;  // not counted as taken while the free place is sought
             player.place = FreePlace();
             player.stateBudget = LeakyBucket();
             player.hasState = false;
