@@ -40,9 +40,13 @@ int NetworkLayer::netGetFlightPlace() {
 }
 
 void NetworkLayer::netSetFlightState(int id, const AircraftState* state) {
-    if (id < 0 || id >= kMaxPlaces || !state) return;
+    if (id < 0 || id >= kMaxPlaces) return;
     Locked lock(m_lock);
     if (!m_hosting && !m_joined) return;
+    if (!state) {
+        m_flownHere[id] = false;
+        return;
+    }
     if (!m_flying) {
         // A new flight: nothing heard yet, the first states go out at once.
         m_host->ForgetStates();

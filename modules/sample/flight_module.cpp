@@ -74,6 +74,7 @@ public:
             m_remote[id] = remote;
             m_objects->objSetRemote(id, remote != 0, remote == 2 ? &state : nullptr);
             if (remote) {
+                m_network->netSetFlightState(id, nullptr);
                 ++elsewhere;
                 heard += remote == 2;
             } else if (m_objects->objGetAircraft(id, &state)) {

@@ -76,7 +76,8 @@ public:
     // The place of the host's flight this side flies: 0 when hosting (the
     // lead), the place the host gave when joined, -1 without a place.
     virtual int netGetFlightPlace() = 0;
-    // The state of aircraft `id` (a place), flown by this side.
+    // The state of aircraft `id` (a place), flown by this side; null: this
+    // side no longer flies it.
     virtual void netSetFlightState(int id, const AircraftState* state) = 0;
     // Stops sending and forgets the states heard (the flight ended).
     virtual void netStopFlight() = 0;
