@@ -43,16 +43,16 @@ void NetworkLayer::netSetFlightState(int id, const AircraftState* state) {
     if (id < 0 || id >= kMaxPlaces) return;
     Locked lock(m_lock);
     if (!m_hosting && !m_joined) return;
-    if (!state) {
-        m_flownHere[id] = false;
-        return;
-    }
     if (!m_flying) {
         // A new flight: nothing heard yet, the first states go out at once.
         m_host->ForgetStates();
         m_heardHost = false;
         m_statesSent = plat::TimerTime() - kStateIntervalMs;
         m_flying = true;
+    }
+    if (!state) {
+        m_flownHere[id] = false;
+        return;
     }
     m_own[id] = ToWire(id, *state);
     m_flownHere[id] = true;
