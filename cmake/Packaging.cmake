@@ -4,6 +4,7 @@
 #   System\                                  module DLLs, varnComm.dll, the network layer
 #   Menu\ Flight\ Objects\ Speech\           the sample game's catalogs
 #   Demo\Demo.ini                            the demo script (copy it next to Varn.exe)
+#   Demo\DemoHost.ini, DemoJoiner.ini        the two-player demo's scripts
 #   Tools\                                   varncat.exe, varnini.exe
 #   SDK\include SDK\lib SDK\src SDK\cmake    module SDK: headers, service access layer, INI library
 #   SDK\example-module\                      a starter module with its own CMakeLists
@@ -15,7 +16,7 @@ install(FILES ${data}/startup.ini DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/sdk/README.txt DESTINATION .)
 install(TARGETS ${VARN_SAMPLE_MODULES} varnComm varn_net_layer RUNTIME DESTINATION System LIBRARY DESTINATION System)
 install(DIRECTORY ${VARN_SAMPLE_CATALOG_DIR}/ DESTINATION .)
-install(FILES ${data}/Demo.ini DESTINATION Demo)
+install(FILES ${data}/Demo.ini ${data}/DemoHost.ini ${data}/DemoJoiner.ini DESTINATION Demo)
 install(TARGETS varncat varnini RUNTIME DESTINATION Tools)
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/varn DESTINATION SDK/include)

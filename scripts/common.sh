@@ -141,13 +141,14 @@ start_wine_prefix() {
 
 # Starts a virtual X display when none is set; its process id goes into
 # xvfb_pid (empty when an existing display is used). False without Xvfb.
+# 1600 pixels wide: two 800x600 game windows fit side by side.
 start_xvfb() {
   xvfb_pid=
   [ -n "${DISPLAY:-}" ] && return 0
   have Xvfb || return 1
   local fifo number
   fifo=$(mktemp -u) && mkfifo "$fifo" || return 1
-  Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x768x24 3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
   read -r -t 20 number <"$fifo"
   rm -f "$fifo"

@@ -9,21 +9,25 @@
 #   scripts/demo.sh --game DIR       run in a game directory already laid out
 #                                    (an unpacked package); WINEPREFIX may name the prefix
 #   --out DIR                        where the pictures and the log go (default demo-out)
+#   --multiplayer                    two players on the loopback address instead: a host
+#                                    and a joiner in two game directories, side by side on
+#                                    one display, each playing its own demo script
 #
-# Exits 0 only when the run went as the demo script says; 77 when there is
-# no X display and no Xvfb to make one.
+# Exits 0 only when the run went as the demo script says (both runs' logs
+# with --multiplayer); 77 when there is no X display and no Xvfb to make one.
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/common.sh
 
-build_dir= game= out=$root/demo-out own_build=
+build_dir= game= out=$root/demo-out own_build= multiplayer=
 while [ $# -gt 0 ]; do
   case $1 in
     --build-dir) build_dir=$(realpath "$2"); shift 2 ;;
     --game) game=$(realpath "$2"); shift 2 ;;
     --out) out=$(realpath -m "$2"); shift 2 ;;
-    *) echo "usage: $0 [--build-dir DIR | --game DIR] [--out DIR]" >&2; exit 2 ;;
+    --multiplayer) multiplayer=1; shift ;;
+    *) echo "usage: $0 [--build-dir DIR | --game DIR] [--out DIR] [--multiplayer]" >&2; exit 2 ;;
   esac
 done
 
@@ -60,68 +64,159 @@ start_xvfb || { echo "== SKIPPED: no X display and no Xvfb to make one"; exit 77
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$arch WINELOADER=$loader
 start_wine_prefix "$WINEPREFIX" $arch $loader
 
-# Demo mode: the script next to Varn.exe, the log switched on, no old pictures.
-cp "$game/Demo/Demo.ini" "$game/Demo.ini"
-# The log on, and no crash box: nobody watches this run to close one (a crash
-# still leaves Varn-crash.txt and ends the run with the exception code).
-sed -i '/^LogFile=/d; /^CrashBox=/d' "$game/startup.ini"
-if grep -q '^\[Debug\]' "$game/startup.ini"; then
-  sed -i 's/^\[Debug\]\r\?$/&\nLogFile=Varn.log\r\nCrashBox=FALSE\r/' "$game/startup.ini"
-else
-  printf '\r\n[Debug]\r\nLogFile=Varn.log\r\nCrashBox=FALSE\r\n' >>"$game/startup.ini"
-fi
-rm -f "$game/Varn.log" "$game"/ScreenShots/*.bmp
+# Demo mode in game directory $1: the script $2 next to Varn.exe, the log
+# switched on, no old pictures.
+prepare_game() {
+  cp "$1/Demo/$2" "$1/Demo.ini"
+  # The log on, and no crash box: nobody watches this run to close one (a crash
+  # still leaves Varn-crash.txt and ends the run with the exception code).
+  sed -i '/^LogFile=/d; /^CrashBox=/d' "$1/startup.ini"
+  if grep -q '^\[Debug\]' "$1/startup.ini"; then
+    sed -i 's/^\[Debug\]\r\?$/&\nLogFile=Varn.log\r\nCrashBox=FALSE\r/' "$1/startup.ini"
+  else
+    printf '\r\n[Debug]\r\nLogFile=Varn.log\r\nCrashBox=FALSE\r\n' >>"$1/startup.ini"
+  fi
+  rm -f "$1/Varn.log" "$1"/ScreenShots/*.bmp
+}
+
+problems=()
+# The log $1 must tell the story of the texts after it, in this order.
+check_story() {
+  local log=$1 text found line=0
+  shift
+  for text in "$@"; do
+    found=$(tail -n +$((line + 1)) "$log" 2>/dev/null | grep -n -F -m1 -- "$text" | cut -d: -f1)
+    if [ -z "$found" ]; then problems+=("$(basename "$log"): missing (or out of order) \"$text\""); continue; fi
+    line=$((line + found))
+  done
+  # Errors other than the first start's missing options file.
+  local errors
+  errors=$(grep '^error:' "$log" 2>/dev/null | grep -v 'Options.ini not found!')
+  [ -z "$errors" ] || problems+=("$(basename "$log"): errors: $errors")
+}
+
+# Without ImageMagick the pictures are kept as they were saved, unchecked.
+pictures=png
+dpkg -s imagemagick >/dev/null 2>&1 || { pictures=bmp; echo "== ImageMagick is not installed: the pictures stay BMP files and are not checked"; }
+# Picture $2 of game directory $1 into the output: present and not blank.
+keep_picture() {
+  local bmp=$1/ScreenShots/$2.bmp spread
+  if [ ! -f "$bmp" ]; then problems+=("no picture $2"); return; fi
+  if [ $pictures = bmp ]; then cp "$bmp" "$out/"; return; fi
+  convert "$bmp" "$out/$2.png"
+  spread=$(convert "$out/$2.png" -format '%[fx:standard_deviation]' info:)
+  awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || problems+=("picture $2 is blank")
+}
+# Pictures $1 and $2 of the output differ in more than 48000 pixels.
+pictures_differ() {
+  [ $pictures = png ] && [ -f "$out/$1.png" ] && [ -f "$out/$2.png" ] || return 0
+  local differing
+  differing=$(compare -metric AE "$out/$1.png" "$out/$2.png" null: 2>&1 | cut -d' ' -f1)
+  awk -v d="$differing" 'BEGIN { exit !(d > 48000) }' || problems+=("$1 and $2 pictures hardly differ ($differing pixels)")
+}
+
+finish() {
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  # A run of its own stops its wineserver; runs inside the tests leave it to them.
+  [ -n "$own_build" ] && wineserver -k >/dev/null 2>&1
+}
+
 rm -rf "$out" && mkdir -p "$out"
+
+if [ -n "$multiplayer" ]; then
+  # Two game directories beside the laid-out one; the joiner's window at the
+  # right of the host's.
+  host_game=$game-host joiner_game=$game-joiner
+  for dir in "$host_game" "$joiner_game"; do
+    rm -rf "$dir" && cp -r "$game" "$dir" || { echo "== could not copy $game"; finish; exit 1; }
+  done
+  prepare_game "$host_game" DemoHost.ini
+  prepare_game "$joiner_game" DemoJoiner.ini
+  sed -i 's/^WindowPosX=.*/WindowPosX=800\r/' "$joiner_game/startup.ini"
+  # A port of its own, so that a session of another run is not joined.
+  port=$((29000 + RANDOM % 4000 * 2))
+  echo "== running a host and a joiner ($arch) on 127.0.0.1:$port"
+  start=$(date +%s)
+  (cd "$host_game" && HOME=$WINEPREFIX/home timeout 240 "$loader" ./Varn.exe -host -n:Pilot -s:Evening -g:1 -m:8 \
+     -p:secret -gamespy -netbind:127.0.0.1 -netport:$port -queryport:$((port + 1)) >/dev/null 2>&1) &
+  host_pid=$!
+  # The joiner starts once the host's session is up.
+  for _ in $(seq 1 120); do
+    grep -q 'info: menu: screen Session' "$host_game/Varn.log" 2>/dev/null && break
+    kill -0 $host_pid 2>/dev/null || break
+    sleep 1
+  done
+  (cd "$joiner_game" && HOME=$WINEPREFIX/home timeout 200 "$loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
+     -p:secret -netbind:127.0.0.1 >/dev/null 2>&1)
+  joiner_code=$?
+  wait $host_pid
+  host_code=$?
+  seconds=$(( $(date +%s) - start ))
+  finish
+  cp "$host_game/Varn.log" "$out/Varn-host.log" 2>/dev/null
+  cp "$joiner_game/Varn.log" "$out/Varn-joiner.log" 2>/dev/null
+  [ $host_code -eq 1 ] || problems+=("the host's Varn.exe exited with $host_code (1 expected)")
+  [ $joiner_code -eq 1 ] || problems+=("the joiner's Varn.exe exited with $joiner_code (1 expected)")
+  # The host leads; the joiner flies aircraft 2, which the host's order does
+  # not reach while its computer-flown wingmen take it; the joiner sees them
+  # follow it; the joiner leaves and says so.
+  check_story "$out/Varn-host.log" \
+    "info: mission: multiplayer mode MpMission" "info: menu: screen Session" "saved picture host-session" \
+    "info: flight: leads the session's flight" "info: flight: aircraft 2 is flown by Wingman from another computer" \
+    "saved picture host-orders" "info: objects: wingman 3 takes order 42 (Break)" \
+    "info: objects: wingman 4 takes order 42 (Break)" "saved picture host-flight" \
+    "info: flight: Wingman left; aircraft 2 is flown by this computer again" "saved picture host-alone" \
+    "info: flight: ends by Escape" "info: menu: screen Debrief" "saved picture host-debrief" \
+    "info: objects: 2 orders taken in this run"
+  check_story "$out/Varn-joiner.log" \
+    "info: mission: multiplayer mode MpMission" "info: menu: session Evening, mission game, 2 of 8 players" \
+    "saved picture joiner-session" "info: flight: flies aircraft 2 of the host's flight" \
+    "info: flight: aircraft 1 is flown by the host from another computer" \
+    "info: objects: aircraft 2 is flown by its player and takes no order" \
+    "info: objects: aircraft 3 follows order 42 (Break) from another computer" "saved picture joiner-flight" \
+    "info: flight: ends by Escape" "saved picture joiner-debrief" "info: objects: 0 orders taken in this run"
+  ! grep -q 'wingman 2 takes order' "$out/Varn-host.log" || problems+=("the joiner's aircraft took the host's order")
+  for name in host-session host-orders host-flight host-alone; do keep_picture "$host_game" $name; done
+  for name in joiner-session joiner-flight joiner-debrief; do keep_picture "$joiner_game" $name; done
+  pictures_differ host-session host-flight
+  pictures_differ joiner-session joiner-flight
+
+  echo "== two-player demo: host and joiner ($arch build) ran $seconds s and exited with $host_code and $joiner_code"
+  echo "   pictures: $out/host-session.$pictures, $out/joiner-session.$pictures (each player's session screen),"
+  echo "             $out/host-flight.$pictures (wingmen 3 and 4 break, the joiner's 2 does not),"
+  echo "             $out/joiner-flight.$pictures (the joiner flying 2 sees the host's wingmen break)"
+  echo "   logs:     $out/Varn-host.log, $out/Varn-joiner.log"
+  if [ ${#problems[@]} -ne 0 ]; then
+    printf '== two-player demo FAILED:\n'; printf '   %s\n' "${problems[@]}"
+    exit 1
+  fi
+  echo "== two-player demo ran as scripted"
+  exit 0
+fi
+
+prepare_game "$game" Demo.ini
 
 echo "== running Varn.exe ($arch) in $game"
 start=$(date +%s)
 (cd "$game" && HOME=$WINEPREFIX/home timeout 180 "$loader" ./Varn.exe >/dev/null 2>&1)
 code=$?
 seconds=$(( $(date +%s) - start ))
-[ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-# A run of its own stops its wineserver; runs inside the tests leave it to them.
-[ -n "$own_build" ] && wineserver -k >/dev/null 2>&1
+finish
 cp "$game/Varn.log" "$out/Varn.log" 2>/dev/null
 
-problems=()
 # Varn exits with 1 once its main loop has run.
 [ $code -eq 1 ] || problems+=("Varn.exe exited with $code (1 expected)")
-
-# The log must tell the scripted story, in this order.
-expected=(
-  "info: menu: screen MainScreen" "saved picture menu" "info: menu: Fly chosen on MainScreen"
-  "info: flight: starts from" "info: Comm DLL Initialized..." "info: flight: orders menu toggled"
-  "saved picture flight" "info: objects: wingman 2 takes order 46 (Close formation)"
-  "info: objects: wingman 4 takes order 46 (Close formation)" "info: objects: wingman 3 takes order 42 (Break)"
-  "info: flight: ends by Escape" "info: Comm DLL Deinitialized..." "info: mission: next screen Debrief"
-  "info: menu: screen Debrief" "saved picture debrief" "info: menu: Quit chosen on Debrief"
-  "info: objects: 6 orders taken in this run")
-line=0
-for text in "${expected[@]}"; do
-  found=$(tail -n +$((line + 1)) "$out/Varn.log" 2>/dev/null | grep -n -F -m1 -- "$text" | cut -d: -f1)
-  if [ -z "$found" ]; then problems+=("log: missing (or out of order) \"$text\""); continue; fi
-  line=$((line + found))
-done
-# Errors other than the first start's missing options file.
-errors=$(grep '^error:' "$out/Varn.log" 2>/dev/null | grep -v 'Options.ini not found!')
-[ -z "$errors" ] || problems+=("log: errors: $errors")
-
+check_story "$out/Varn.log" \
+  "info: menu: screen MainScreen" "saved picture menu" "info: menu: Fly chosen on MainScreen" \
+  "info: flight: starts from" "info: Comm DLL Initialized..." "info: flight: orders menu toggled" \
+  "saved picture flight" "info: objects: wingman 2 takes order 46 (Close formation)" \
+  "info: objects: wingman 4 takes order 46 (Close formation)" "info: objects: wingman 3 takes order 42 (Break)" \
+  "info: flight: ends by Escape" "info: Comm DLL Deinitialized..." "info: mission: next screen Debrief" \
+  "info: menu: screen Debrief" "saved picture debrief" "info: menu: Quit chosen on Debrief" \
+  "info: objects: 6 orders taken in this run"
 # The pictures: present, not blank, and the menu unlike the flight.
-# Without ImageMagick the pictures are kept as they were saved, unchecked.
-pictures=png
-dpkg -s imagemagick >/dev/null 2>&1 || { pictures=bmp; echo "== ImageMagick is not installed: the pictures stay BMP files and are not checked"; }
-for name in menu flight orders debrief; do
-  bmp=$game/ScreenShots/$name.bmp
-  if [ ! -f "$bmp" ]; then problems+=("no picture $name"); continue; fi
-  if [ $pictures = bmp ]; then cp "$bmp" "$out/"; continue; fi
-  convert "$bmp" "$out/$name.png"
-  spread=$(convert "$out/$name.png" -format '%[fx:standard_deviation]' info:)
-  awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || problems+=("picture $name is blank")
-done
-if [ -f "$out/menu.png" ] && [ -f "$out/flight.png" ]; then
-  differing=$(compare -metric AE "$out/menu.png" "$out/flight.png" null: 2>&1 | cut -d' ' -f1)
-  awk -v d="$differing" 'BEGIN { exit !(d > 48000) }' || problems+=("menu and flight pictures hardly differ ($differing pixels)")
-fi
+for name in menu flight orders debrief; do keep_picture "$game" $name; done
+pictures_differ menu flight
 
 echo "== demo: Varn.exe ($arch build) ran $seconds s and exited with $code"
 echo "   pictures: $out/menu.$pictures (menu), $out/flight.$pictures (orders menu over the flight),"

@@ -1,5 +1,6 @@
 #include "fuzz/net/net_fuzz_entry.h"
 
+#include "flight_messages.h"
 #include "session_host.h"
 #include "session_messages.h"
 
@@ -62,6 +63,29 @@ std::string CheckJoinerReaders(const char* data, size_t size) {
         if (chunk.length > remaining || chunk.offset != expected) return "a chunk beyond what was asked was taken";
         if (chunk.bytes < data || chunk.bytes + chunk.length > data + size) return "a chunk's bytes lie outside the datagram";
     }
+    FlightStates states;
+    const uint64_t token = size > kHeaderSize + 8 ? static_cast<uint8_t>(data[kHeaderSize]) : 1;
+    if (ReadFlightStates(data, size, token, &states)) {
+        if (states.count > kMaxPlaces || states.place >= kMaxPlaces) return "a flight state beyond the places was taken";
+        for (int i = 0; i < states.count; ++i) {
+            const AircraftWireState& a = states.aircraft[i];
+            if (a.id >= kMaxPlaces || !(a.x >= kMinPosition && a.x <= kMaxPosition) ||
+                !(a.y >= kMinPosition && a.y <= kMaxPosition))
+                return "a flight state outside the view's margins was taken";
+        }
+    }
+    return "";
+}
+
+// What the host keeps of its players' flight states.
+std::string CheckPlayerStates(const SessionHost& host) {
+    for (int i = 0; i < host.PlayerCount(); ++i) {
+        AircraftWireState state;
+        if (!host.PlayerState(i, &state)) continue;
+        if (state.id != host.PlayerPlace(i)) return "a player's state moved another place";
+        if (!(state.x >= kMinPosition && state.x <= kMaxPosition) || !(state.y >= kMinPosition && state.y <= kMaxPosition))
+            return "a player's state lies outside the view's margins";
+    }
     return "";
 }
 
@@ -110,6 +134,8 @@ std::string FuzzNetDatagrams(const uint8_t* data, size_t size) {
             if (!problem.empty()) return problem;
         }
         if (files.strayed) return "a file off the list was opened";
+        const std::string states = CheckPlayerStates(host);
+        if (!states.empty()) return states;
         if (host.CurrentPlayers() > settings.maxPlayers) return "more players than the session holds";
         host.Expire(now);
         const std::string problem = CheckJoinerReaders(datagram.data(), datagram.size());

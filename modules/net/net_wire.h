@@ -26,9 +26,15 @@ enum MessageType : uint8_t {
     kChallengeAnswer = 10,  // cookie
     kLeave = 11,       // token
     kKeepAlive = 12,   // token
+    // In flight, at a fixed rate; the request number is a sequence, and an
+    // older one than the last taken is dropped (the latest state wins).
+    kPlayerState = 13,   // token, x, y, order: the aircraft a joined player flies
+    kFlightStates = 14,  // token, place, count, count x (id, x, y, order): the host's aircraft
 };
 
 const size_t kHeaderSize = 9;
+// Aircraft of one flight; a place is 1..kMaxPlaces-1 (0 is the host's lead).
+const int kMaxPlaces = 16;
 const size_t kChallengeSize = kHeaderSize + 8;  // a challenge request, padded, and its answer
 
 // Join answer status: 0 admitted, otherwise the code the joining side reports.

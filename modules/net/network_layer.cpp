@@ -53,7 +53,14 @@ void NetworkLayer::Shutdown() {
     }
     {
         Locked lock(m_lock);
+        // The host says so too, to each player, who then flies on alone.
+        for (int i = 0; m_hosting && i < m_host->PlayerCount(); ++i) {
+            const netwire::Writer leave = netwire::TokenRequest(netwire::kLeave, NextRequest(), m_host->PlayerToken(i));
+            for (int j = 0; j < 2; ++j) m_gameSocket.Send(m_host->PlayerAddress(i), leave.Data(), leave.Size());
+        }
         m_host->Close();
+        m_flying = m_hostLeft = m_heardHost = false;
+        m_place = 0;
     }
     m_token = 0;
     m_gameSocket.Close();

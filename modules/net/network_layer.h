@@ -12,6 +12,8 @@
 // hearing from it with keep-alives from the service thread.
 #pragma once
 
+#include "flight_messages.h"
+#include "modules/sample/sample.h"
 #include "net_wire.h"
 #include "session_host.h"
 #include "udp_socket.h"
@@ -23,7 +25,7 @@
 // The hosting side's files as its file manager ("FMG") finds them.
 SessionFileSource* ManagedFileSource();
 
-class NetworkLayer final : public INetworkLayer, public IQueryContext {
+class NetworkLayer final : public ISampleNetwork, public IQueryContext {
 public:
     static const uint16_t kDefaultGamePort = 28150;
     static const uint16_t kDefaultQueryPort = 28151;
@@ -58,6 +60,11 @@ public:
     int netIsSessionReady() override;
     void netOnDeactivate() override {}
 
+    int netGetFlightPlace() override;
+    void netSetFlightState(int id, const AircraftState* state) override;
+    void netStopFlight() override;
+    int netGetRemoteAircraft(int id, AircraftState* state, char* pilot, int size) override;
+
     void Reserved0() override {}
     const char* GetGameMode() override;
 
@@ -91,6 +98,13 @@ private:
     uint32_t NextRequest() { return static_cast<uint32_t>(InterlockedIncrement(&m_requestNumber)); }
     // Sends a keep-alive to the joined host when one is due.
     void KeepJoined();
+    // ---- the shared flight (flight_exchange.cpp) --------------------------
+    // Sends the states of the aircraft flown here when they are due: to the
+    // host when joined, to each joined player when hosting.
+    void SendFlightStates();
+    // Joining, in flight: takes what the joined host sends, or waits up to waitMs.
+    void ServeJoined(uint32_t waitMs);
+    void TakeFromHost(const char* data, size_t size);
 
     CRITICAL_SECTION m_lock;
     bool m_started = false;
@@ -106,6 +120,18 @@ private:
     Session m_session{};             // joining: the joined session
     uint64_t m_token = 0;            // joining: the token the host admitted us with
     uint32_t m_lastSent = 0;         // joining: when the host last heard from us
+    int m_place = 0;                 // joining: the place the host gave us, 0 for none
+
+    // The shared flight, under m_lock.
+    bool m_flying = false;
+    bool m_flownHere[netwire::kMaxPlaces] = {};
+    netwire::AircraftWireState m_own[netwire::kMaxPlaces] = {};
+    uint32_t m_statesSent = 0;       // when states last went out
+    uint32_t m_stateSequence = 0;
+    bool m_hostLeft = false;         // joining: the host said it leaves
+    bool m_heardHost = false;        // joining: a state of the host came in this flight
+    uint32_t m_hostSequence = 0;
+    netwire::FlightStates m_hostStates{};
     int m_lastError = 0;
 
     QueryReportingSetup m_query{};

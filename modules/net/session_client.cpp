@@ -160,6 +160,7 @@ int NetworkLayer::netIsSessionReady() {
     m_session.ready = status.ready;
     m_session.maxPlayers = status.maxPlayers;
     m_session.currentPlayers = status.currentPlayers;
+    m_place = status.place;
     return status.ready;
 }
 

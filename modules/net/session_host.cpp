@@ -17,6 +17,10 @@ const Budget kTotal[kAnswerKinds] = {
     {20, 50},  // joins
 };
 
+// Flight states from one player: a fixed rate of ten a second, with room
+// for twice that.
+const Budget kPlayerStates = {20, 50};
+
 HashKey KeyFromSeed(const unsigned char* seed) {
     HashKey key;
     for (int i = 7; i >= 0; --i) key.k0 = (key.k0 << 8) | seed[i];
@@ -44,6 +48,7 @@ const SessionHost::Rule SessionHost::kRules[] = {
     {kFileChunk, kFileChunkAnswer, true, nullptr, &SessionHost::AnswerFileChunk},
     {kLeave, kLeave, true, nullptr, &SessionHost::AnswerLeave},
     {kKeepAlive, kKeepAlive, true, nullptr, nullptr},  // being heard from is all it does
+    {kPlayerState, kPlayerState, true, nullptr, &SessionHost::TakePlayerState},
 };
 
 SessionHost::SessionHost(const unsigned char seed[32], SessionFileSource* files)
@@ -198,6 +203,11 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
             do player.token = Draw();
             while (player.token == 0);
             CopyString(player.name, name, kNameSize);
+            player.place = 0;  // not counted as taken while the free place is sought
+            player.place = FreePlace();
+            player.stateBudget = LeakyBucket();
+            player.hasState = false;
+            player.stateSequence = 0;
             // The name goes into query answers of backslash-separated pairs:
             // a backslash or control character in it could forge pairs.
             for (char* c = player.name; *c; ++c) {
@@ -218,11 +228,48 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
     return true;
 }
 
-bool SessionHost::AnswerStatus(Reader&, Player&, Writer& answer) {
+bool SessionHost::AnswerStatus(Reader&, Player& player, Writer& answer) {
     answer.U8(static_cast<uint8_t>(m_ready));
     answer.U32(static_cast<uint32_t>(m_maxPlayers));
     answer.U32(static_cast<uint32_t>(CurrentPlayers()));
+    answer.U8(static_cast<uint8_t>(player.place));
     return true;
+}
+
+bool SessionHost::TakePlayerState(Reader& request, Player& player, Writer&) {
+    AircraftWireState state;
+    if (!ReadPlayerState(request, &state) || !player.stateBudget.Take(kPlayerStates, player.lastHeard)) return false;
+    // Only the newest state counts: a late datagram never moves an aircraft back.
+    if (player.hasState && !IsNewer(request.Request(), player.stateSequence)) return false;
+    state.id = static_cast<uint8_t>(player.place);
+    player.state = state;
+    player.stateSequence = request.Request();
+    player.hasState = true;
+    return false;  // nothing to answer
+}
+
+int SessionHost::FreePlace() const {
+    for (int place = 1; place < kMaxPlaces; ++place) {
+        if (PlayerAtPlace(place) < 0) return place;
+    }
+    return 0;
+}
+
+int SessionHost::PlayerAtPlace(int place) const {
+    for (int i = 0; place > 0 && i < m_playerCount; ++i) {
+        if (m_players[i].place == place) return i;
+    }
+    return -1;
+}
+
+bool SessionHost::PlayerState(int index, AircraftWireState* state) const {
+    if (index < 0 || index >= m_playerCount || !m_players[index].hasState) return false;
+    *state = m_players[index].state;
+    return true;
+}
+
+void SessionHost::ForgetStates() {
+    for (int i = 0; i < m_playerCount; ++i) m_players[i].hasState = false;
 }
 
 const char* SessionHost::RequestedFile(Reader& request, uint32_t* offset) {

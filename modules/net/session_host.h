@@ -7,12 +7,16 @@
 //   - a join is considered only with a valid cookie (else it changes nothing
 //     and gets no answer), within its budget; the password comes as a proof
 //     bound to the cookie; an admitted player gets a session token;
-//   - status, file, leave and keep-alive messages count only from an admitted
-//     player (its address and token); files come from the allow-list only.
+//   - status, file, leave, keep-alive and flight-state messages count only
+//     from an admitted player (its address and token); files come from the
+//     allow-list only; flight states have a budget per player.
+// Each admitted player is given the lowest free place of the host's flight
+// (1..kMaxPlaces-1; 0 when all are taken), told in the status answer.
 // Players that leave or stay silent past the timeout are dropped.
 #pragma once
 
 #include "file_allow_list.h"
+#include "flight_messages.h"
 #include "keyed_hash.h"
 #include "net_address.h"
 #include "net_wire.h"
@@ -81,6 +85,15 @@ public:
     bool Admitting() const { return m_open && !m_closed && CurrentPlayers() < m_maxPlayers; }
     int PlayerCount() const { return m_playerCount; }
     const char* PlayerName(int index) const { return m_players[index].name; }
+    const NetAddress& PlayerAddress(int index) const { return m_players[index].address; }
+    uint64_t PlayerToken(int index) const { return m_players[index].token; }
+    int PlayerPlace(int index) const { return m_players[index].place; }
+    // The index of the player who flies `place`, -1 when none does.
+    int PlayerAtPlace(int place) const;
+    // The latest state the player at `index` sent; false before the first.
+    bool PlayerState(int index, netwire::AircraftWireState* state) const;
+    // Forgets every player's state (a new flight starts).
+    void ForgetStates();
 
     // The cookie a challenge from `from` gets now; for tests and the fuzz target.
     uint64_t CookieFor(const NetAddress& from, uint32_t now);
@@ -93,6 +106,11 @@ private:
         uint64_t token;
         uint32_t lastHeard;
         char name[kNameSize];
+        int place;
+        LeakyBucket stateBudget;
+        bool hasState;
+        uint32_t stateSequence;
+        netwire::AircraftWireState state;
     };
     struct Rule;
     static const Rule kRules[];
@@ -103,6 +121,8 @@ private:
     bool AnswerFileInfo(netwire::Reader& request, Player& player, netwire::Writer& answer);
     bool AnswerFileChunk(netwire::Reader& request, Player& player, netwire::Writer& answer);
     bool AnswerLeave(netwire::Reader& request, Player& player, netwire::Writer& answer);
+    bool TakePlayerState(netwire::Reader& request, Player& player, netwire::Writer& answer);
+    int FreePlace() const;
     // The file a request (cache flag, offset, name) selects: its path, or null.
     const char* RequestedFile(netwire::Reader& request, uint32_t* offset);
 

@@ -60,7 +60,8 @@ bool ReadStatusAnswer(const char* data, size_t size, StatusAnswer* out) {
     out->ready = reader.U8() ? 1 : 0;
     out->maxPlayers = static_cast<int32_t>(reader.U32());
     out->currentPlayers = static_cast<int32_t>(reader.U32());
-    return reader.Valid() && reader.Ok();
+    out->place = reader.U8();
+    return reader.Valid() && reader.Ok() && out->place < kMaxPlaces;
 }
 
 bool ReadFileInfoAnswer(const char* data, size_t size, FileInfoAnswer* out) {

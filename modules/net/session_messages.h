@@ -37,6 +37,7 @@ struct StatusAnswer {
     int ready;
     int32_t maxPlayers;
     int32_t currentPlayers;
+    int place;  // the place of the host's flight given to this player, 0 for none
 };
 bool ReadStatusAnswer(const char* data, size_t size, StatusAnswer* out);
 

@@ -1,6 +1,6 @@
 // The hosting side: one service thread answers the session's port through
 // SessionHost and server queries on the query port; it also sends a joined
-// player's keep-alives.
+// player's keep-alives, and on both sides the states of a shared flight.
 #include "network_layer.h"
 
 #include "net_lock.h"
@@ -48,10 +48,23 @@ DWORD WINAPI NetworkLayer::ServiceThread(void* self) {
     while (!InterlockedCompareExchange(&layer->m_stop, 0, 0)) {
         if (layer->m_hosting || layer->m_querySocket.IsOpen()) {
             layer->ServeSockets(kServiceWaitMs);
+        } else if (layer->m_joined) {
+            layer->KeepJoined();
+            // In flight the host's states are read here; before, the launch's
+            // requests read their answers themselves.
+            bool flying = false;
+            {
+                Locked lock(layer->m_lock);
+                flying = layer->m_flying;
+            }
+            if (flying)
+                layer->ServeJoined(kServiceWaitMs);
+            else
+                Sleep(kServiceWaitMs);
         } else {
-            if (layer->m_joined) layer->KeepJoined();
             Sleep(kServiceWaitMs);
         }
+        layer->SendFlightStates();
     }
     return 0;
 }

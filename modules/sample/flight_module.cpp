@@ -4,7 +4,11 @@
 //      ("COM") the menu definition file named there;
 //   3. each frame: pump the window's messages, advance the clock, move the
 //      aircraft, draw the scene, then let the orders menu count down and draw;
-//   4. when Escape is pressed or the time limit is reached: give back
+//   4. in a network game ("NET" up), share the flight: this side flies its
+//      place of the host's flight (the host the lead, a joiner the place the
+//      host gave it) and hands the layer the states of the aircraft it flies;
+//      the aircraft flown by the other computer follow what it sends;
+//   5. when Escape is pressed or the time limit is reached: give back
 //      everything taken from varnComm and unload it, so that nothing of the
 //      flight module set is still held when the host unloads it.
 #include "files/strings.h"
@@ -15,6 +19,7 @@
 #include "shell/shell_app.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
@@ -34,7 +39,68 @@ void VARN_CDECL OnEndFlight(int, int, int) { g_endRequested = 1; }
 
 const ColorRGBA kSky = {0.32f, 0.55f, 0.85f, 1}, kHaze = {0.55f, 0.72f, 0.92f, 1};
 const ColorRGBA kGround = {0.30f, 0.45f, 0.22f, 1}, kCloud = {0.95f, 0.96f, 0.98f, 1};
-const ColorRGBA kWhite = {1, 1, 1, 1}, kYellow = {1, 0.9f, 0.3f, 1};
+const ColorRGBA kWhite = {1, 1, 1, 1}, kYellow = {1, 0.9f, 0.3f, 1}, kCyan = {0.5f, 1, 1, 1};
+
+// The flight of a network game, seen from this side.
+class SharedFlight {
+public:
+    SharedFlight(ISampleNetwork* network, ISampleObjects* objects) : m_network(network), m_objects(objects) {
+        m_place = network->netGetFlightPlace();
+        if (m_place >= kFlightSize) m_place = -1;
+        objects->objSetPlayerAircraft(m_place);
+        if (m_place == 0)
+            LogInfo("flight: leads the session's flight");
+        else if (m_place > 0)
+            LogInfo("flight: flies aircraft %d of the host's flight", m_place + 1);
+        else
+            LogInfo("flight: no place of the host's flight is free; this player watches");
+    }
+    ~SharedFlight() { m_network->netStopFlight(); }
+
+    // Takes the other computer's aircraft and hands over this side's; the
+    // scene: Flight once every aircraft flown elsewhere was heard from,
+    // FlightWaiting before, FlightAlone when no one else flies.
+    const char* Update() {
+        int elsewhere = 0, heard = 0;
+        for (int id = 0; id < kFlightSize; ++id) {
+            AircraftState state;
+            if (id == m_place) {
+                if (m_objects->objGetAircraft(id, &state)) m_network->netSetFlightState(id, &state);
+                continue;
+            }
+            char pilot[64];
+            const int remote = m_network->netGetRemoteAircraft(id, &state, pilot, sizeof pilot);
+            if ((remote != 0) != (m_remote[id] != 0)) Tell(id, remote != 0, pilot);
+            m_remote[id] = remote;
+            m_objects->objSetRemote(id, remote != 0, remote == 2 ? &state : nullptr);
+            if (remote) {
+                m_network->netSetFlightState(id, nullptr);
+                ++elsewhere;
+                heard += remote == 2;
+            } else if (m_objects->objGetAircraft(id, &state)) {
+                m_network->netSetFlightState(id, &state);
+            }
+        }
+        return elsewhere == 0 ? "FlightAlone" : heard == elsewhere ? "Flight" : "FlightWaiting";
+    }
+    bool Remote(int id) const { return id >= 0 && id < kFlightSize && m_remote[id]; }
+
+private:
+    void Tell(int id, bool remote, const char* pilot) {
+        if (remote) {
+            CopyString(m_pilots[id], *pilot ? pilot : "the host", sizeof m_pilots[id]);
+            LogInfo("flight: aircraft %d is flown by %s from another computer", id + 1, m_pilots[id]);
+        } else {
+            LogInfo("flight: %s left; aircraft %d is flown by this computer again", m_pilots[id], id + 1);
+        }
+    }
+
+    ISampleNetwork* m_network;
+    ISampleObjects* m_objects;
+    int m_place = 0;
+    int m_remote[kFlightSize] = {};
+    char m_pilots[kFlightSize][64] = {};
+};
 
 // What FlightEngine.ini sets.
 struct FlightSettings {
@@ -93,6 +159,11 @@ public:
         const int font = graphics->gfxCreateFont(&hudFont);
 
         objects->objStartFlight();
+        objects->objSetPlayerAircraft(0);
+        // A network game's layer is the sample's own, with the flight's operations.
+        sample::Held<ISampleNetwork> network(VARN_ID_NET);
+        std::optional<SharedFlight> shared;
+        if (network) shared.emplace(network.get(), objects.get());
         g_endRequested = 0;
         clock->clkReset();
         float flown = 0;
@@ -107,20 +178,23 @@ public:
             if (step > 0.1f) step = 0.1f;  // a stall must not make aircraft jump
             flown += step;
             objects->objStepFlight(step);
+            const char* scene = shared ? shared->Update() : "Flight";
 
             graphics->gfxBeginFrame(&kSky);
-            DrawScene(graphics.get(), objects.get(), text.get(), settings, aircraftImage, font, flown);
+            DrawScene(graphics.get(), objects.get(), shared ? &*shared : nullptr, text.get(), settings, aircraftImage,
+                      font, flown);
             if (g_comm) {
                 g_comm->comUpdate(step);
                 g_comm->comDraw();
             }
             graphics->gfxEndFrame();
-            input->inpFrameShown("Flight");
+            input->inpFrameShown(scene);
             clock->clkWait(16);
         }
         LogInfo("flight: ends %s after %d s", g_endRequested ? "by Escape" : windowClosed ? "with the window" : "at the time limit",
                 static_cast<int>(flown));
 
+        shared.reset();
         control->ctlUnregisterCommandCallback(kCommandToggleOrders, &OnToggleOrders);
         control->ctlUnregisterCommandCallback(kCommandEndFlight, &OnEndFlight);
         text->txtUnloadTextFile(settings.textFile.c_str());
@@ -139,8 +213,9 @@ public:
     int fltSetVersion(const char*) override { return 0; }
 
 private:
-    static void DrawScene(ISampleGraphics* graphics, ISampleObjects* objects, ITextManager* text,
-                          const FlightSettings& settings, int aircraftImage, int font, float flown) {
+    static void DrawScene(ISampleGraphics* graphics, ISampleObjects* objects, const SharedFlight* shared,
+                          ITextManager* text, const FlightSettings& settings, int aircraftImage, int font,
+                          float flown) {
         // Sky, haze and ground, and clouds drifting past to show the speed.
         graphics->gfxFillRect(0, 0.55f, 1, 0.2f, &kHaze);
         graphics->gfxFillRect(0, 0.75f, 1, 0.25f, &kGround);
@@ -150,7 +225,8 @@ private:
             graphics->gfxFillRect(0.08f + (i * 0.37f - static_cast<int>(i * 0.37f)) * 0.8f, y - 0.05f, 0.14f, 0.03f,
                                   &kCloud);
         }
-        // The four aircraft with their numbers.
+        // The four aircraft with their numbers: this player's in yellow, the
+        // other computer's in cyan.
         graphics->gfxSelectFont(font);
         graphics->gfxBeginText();
         for (int id = 0; id < kFlightSize; ++id) {
@@ -159,7 +235,8 @@ private:
             graphics->gfxDrawImage(state.x - 0.05f, state.y - 0.04f, 0.1f, 0.08f, aircraftImage, 2);
             char number[4];
             snprintf(number, sizeof number, "%d", id + 1);
-            graphics->gfxSetTextColor(id == 0 ? &kYellow : &kWhite);
+            const bool remote = shared && shared->Remote(id);
+            graphics->gfxSetTextColor(id == objects->objGetPlayerObjectId() ? &kYellow : remote ? &kCyan : &kWhite);
             graphics->gfxDrawText(number, state.x - 0.01f, state.y + 0.045f, 0, 0);
         }
         // The head-up texts from the flight's text file.

@@ -5,7 +5,9 @@
 // A wingman then flies towards the place in the formation its order names.
 // The aircraft, missile and bullet type lists are read from the data files
 // that ObjectList.ini names; a network game synchronises them and the host's
-// list of the aircraft types usable in network games.
+// list of the aircraft types usable in network games. In a network game the
+// player may fly another place than 0, and the aircraft flown by the other
+// computer carry the "REMOTEOBJECT" flag: they follow the states it sends.
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
@@ -75,16 +77,27 @@ public:
         if (id == kOrderComponent && component) *component = &m_component;
     }
     int IsActive() override { return 1; }
-    int GetFlags() override { return FlagMask("AIR") | FlagMask(id == 0 ? "PLAYEROBJECT" : "FORMATION"); }
+    int GetFlags() override;
 
     int id = 0;
+    bool remote = false;  // flown by another computer
     AircraftState state = {};
     OrderComponent m_component;
 };
 
 Aircraft g_aircraft[kFlightSize];
+int g_playerId = 0;
+
+int Aircraft::GetFlags() {
+    return FlagMask("AIR") | FlagMask(id == g_playerId ? "PLAYEROBJECT" : "FORMATION") |
+           (remote ? FlagMask("REMOTEOBJECT") | FlagMask("NETOBJECT") : 0);
+}
 
 int OrderComponent::HandleMessage(int code, int, int) {
+    if (code == kAskCanTakeOrders && m_aircraft->id == g_playerId) {
+        LogInfo("objects: aircraft %d is flown by its player and takes no order", m_aircraft->id + 1);
+        return 1;
+    }
     if (code == kAskCanTakeOrders || code == kAskBusy) return 0;  // always ready
     const Order* order = FindOrder(code);
     if (!order || code == 0) return 0;
@@ -129,11 +142,26 @@ public:
     }
     int objGetFlagMask(const char* flagName) override { return FlagMask(flagName); }
     IGameObject* objGetObject(int id) override { return id >= 0 && id < kFlightSize ? &g_aircraft[id] : nullptr; }
-    int objGetPlayerObjectId() override { return 0; }
+    int objGetPlayerObjectId() override { return g_playerId; }
+
+    void objSetPlayerAircraft(int id) override { g_playerId = id >= 0 && id < kFlightSize ? id : -1; }
+
+    void objSetRemote(int id, int remote, const AircraftState* state) override {
+        if (id < 0 || id >= kFlightSize) return;
+        Aircraft& aircraft = g_aircraft[id];
+        aircraft.remote = remote != 0;
+        if (!remote || !state) return;
+        const int order = FindOrder(state->order) ? state->order : 0;  // an order unknown here is none
+        if (order != aircraft.state.order && order != 0)
+            LogInfo("objects: aircraft %d follows order %d (%s) from another computer", id + 1, order,
+                    FindOrder(order)->name);
+        aircraft.state = AircraftState{state->x, state->y, order};
+    }
 
     void objStartFlight() override {
         for (int i = 0; i < kFlightSize; ++i) {
             g_aircraft[i].id = i;
+            g_aircraft[i].remote = false;
             g_aircraft[i].state = AircraftState{kPlayerX, kPlayerY, 0};
             if (i > 0) {
                 g_aircraft[i].state.x += kOrders[0].offsets[i - 1][0];
@@ -146,6 +174,8 @@ public:
         // Each wingman closes a share of the way to its place every step.
         const float share = seconds * 2.0f < 1.0f ? seconds * 2.0f : 1.0f;
         for (int i = 1; i < kFlightSize; ++i) {
+            // A player's aircraft keeps its place; another computer's goes where that one says.
+            if (i == g_playerId || g_aircraft[i].remote) continue;
             AircraftState& state = g_aircraft[i].state;
             const Order* order = FindOrder(state.order);
             const float targetX = kPlayerX + order->offsets[i - 1][0];

@@ -55,9 +55,37 @@ public:
     virtual void objStepFlight(float seconds) = 0;
     // The state of aircraft `id` (0..3); false for another id.
     virtual int objGetAircraft(int id, AircraftState* state) = 0;
+    // The aircraft this computer's player flies: 0, or the place a network
+    // game gives. It takes no orders and keeps its place.
+    virtual void objSetPlayerAircraft(int id) = 0;
+    // remote 1: aircraft `id` is flown by another computer ("REMOTEOBJECT"),
+    // at `state` when given (else where it was); remote 0: by this one again.
+    virtual void objSetRemote(int id, int remote, const AircraftState* state) = 0;
     // The orders taken since the run started, oldest first ("Wingman 2: Break").
     virtual int objGetOrderCount() = 0;
     virtual const char* objGetOrderText(int index) = 0;
+};
+
+// ---- "NET" with the flight shared by the players of a session --------------
+// The joiner flies a place of the host's flight; every other aircraft is
+// flown by the host's computer. Each side hands the layer the state of the
+// aircraft it flies every frame, and the layer sends the latest at a fixed
+// rate until the flight stops.
+class ISampleNetwork : public INetworkLayer {
+public:
+    // The place of the host's flight this side flies: 0 when hosting (the
+    // lead), the place the host gave when joined, -1 without a place.
+    virtual int netGetFlightPlace() = 0;
+    // The state of aircraft `id` (a place), flown by this side; null: this
+    // side no longer flies it.
+    virtual void netSetFlightState(int id, const AircraftState* state) = 0;
+    // Stops sending and forgets the states heard (the flight ended).
+    virtual void netStopFlight() = 0;
+    // Whether aircraft `id` is flown by another computer: 0 no; 1 yes, not
+    // heard from in this flight yet; 2 yes, with its latest state in *state.
+    // `pilot` (size bytes) takes the player's name, empty for the host's
+    // aircraft.
+    virtual int netGetRemoteAircraft(int id, AircraftState* state, char* pilot, int size) = 0;
 };
 
 // ---- "GFX" with the frame and rectangle operations the flight uses -----------

@@ -284,4 +284,57 @@ TEST_F(NetLayerTest, AQueryClientOfTheMachineReadsTheSessionAndItsRules) {
     EXPECT_NE(report.find("Wingman"), std::string::npos) << report;
 }
 
+// Polls until `done` holds; the deadline is far above what loopback takes
+// and far below the layer's 30-second player timeout.
+template <class Condition>
+bool Eventually(Condition done) {
+    for (int i = 0; i < 100; ++i) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return done();
+}
+
+// Host and joiner share a flight: each hears the other's aircraft, the newest
+// state wins, and each says when it leaves (well before any timeout).
+TEST_F(NetLayerTest, HostAndJoinerShareAFlightAndSayWhenTheyLeave) {
+    Host(8, nullptr);
+    ASSERT_EQ(Join(first, address, ""), 0);
+    ASSERT_EQ(Join(second, address, ""), 0);
+    EXPECT_EQ(first.netGetFlightPlace(), -1);  // told with the status
+    host.netSetSessionReady(1);
+    ASSERT_EQ(first.netIsSessionReady(), 1);
+    ASSERT_EQ(second.netIsSessionReady(), 1);
+    EXPECT_EQ(host.netGetFlightPlace(), 0);
+    EXPECT_EQ(first.netGetFlightPlace(), 1);
+    EXPECT_EQ(second.netGetFlightPlace(), 2);
+
+    AircraftState state{}, lead{0.5f, 0.55f, 0}, wingman{0.32f, 0.65f, 0}, mine{0.7f, 0.6f, 0};
+    char pilot[64];
+    EXPECT_EQ(host.netGetRemoteAircraft(1, &state, pilot, sizeof pilot), 1);  // held, not heard yet
+    EXPECT_STREQ(pilot, "Wingman");
+    EXPECT_EQ(host.netGetRemoteAircraft(3, &state, pilot, sizeof pilot), 0);
+    host.netSetFlightState(0, &lead);
+    host.netSetFlightState(3, &wingman);
+    first.netSetFlightState(1, &mine);
+    second.netSetFlightState(2, &mine);
+    ASSERT_TRUE(Eventually([&] { return host.netGetRemoteAircraft(1, &state, pilot, sizeof pilot) == 2; }));
+    EXPECT_NEAR(state.x, 0.7f, 1e-3);
+    ASSERT_TRUE(Eventually([&] { return first.netGetRemoteAircraft(3, &state, pilot, sizeof pilot) == 2; }));
+    EXPECT_NEAR(state.y, 0.65f, 1e-3);
+    EXPECT_STREQ(pilot, "");
+    EXPECT_EQ(first.netGetRemoteAircraft(1, &state, pilot, sizeof pilot), 0);  // its own
+    EXPECT_EQ(first.netGetRemoteAircraft(2, &state, pilot, sizeof pilot), 1);  // the other player's: never sent on
+
+    wingman.order = 42;
+    host.netSetFlightState(3, &wingman);
+    EXPECT_TRUE(Eventually([&] { return first.netGetRemoteAircraft(3, &state, pilot, sizeof pilot) == 2 && state.order == 42; }));
+
+    first.Shutdown();  // leaves, and says so
+    EXPECT_TRUE(Eventually([&] { return host.netGetRemoteAircraft(1, &state, pilot, sizeof pilot) == 0; }));
+    EXPECT_EQ(host.netGetRemoteAircraft(2, &state, pilot, sizeof pilot), 2);
+    host.Shutdown();
+    EXPECT_TRUE(Eventually([&] { return second.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 0; }));
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The hosting side's datagram handling without sockets, on a clock the test
 // moves: cookies, admission, the file allow-list, answer budgets, leaving and
-// timeouts; and the joining side's readers of the answers.
+// timeouts, the shared flight's states; and the joining side's readers.
+#include "flight_messages.h"
 #include "session_host.h"
 #include "session_messages.h"
 
@@ -239,6 +240,84 @@ TEST_F(SessionHostTest, PlayersThatLeaveOrFallSilentAreDropped) {
     host.Expire(now);
     EXPECT_EQ(host.CurrentPlayers(), 1);
     EXPECT_EQ(host.TokenOf(kOther), 0u);
+}
+
+// Each player flies its own place, told in the status answer; only its own
+// newest states count, within its budget; a place that is left is given again.
+TEST_F(SessionHostTest, PlayersFlyTheirOwnPlacesWithTheirNewestStates) {
+    uint64_t first = 0, second = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first), kAdmitted);
+    ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, &second), kAdmitted);
+    StatusAnswer status{};
+    const std::string answer = Send(TokenRequest(kStatus, 3, second), kOther);
+    ASSERT_TRUE(ReadStatusAnswer(answer.data(), answer.size(), &status));
+    EXPECT_EQ(status.place, 2);
+    EXPECT_EQ(host.PlayerAtPlace(1), 0);
+    EXPECT_EQ(host.PlayerAtPlace(0), -1);  // the host's own
+
+    AircraftWireState state{3, 0.25f, 0.5f, 42}, seen{};
+    EXPECT_FALSE(host.PlayerState(0, &seen));
+    EXPECT_EQ(Send(PlayerStateMessage(10, first, state), kOther), "");  // another's token: nothing taken
+    EXPECT_FALSE(host.PlayerState(0, &seen));
+    EXPECT_EQ(Send(PlayerStateMessage(10, first, state)), "");
+    ASSERT_TRUE(host.PlayerState(0, &seen));
+    EXPECT_EQ(seen.id, 1);  // its own place, whatever it says
+    EXPECT_NEAR(seen.x, 0.25f, 1e-4);
+    EXPECT_EQ(seen.order, 42);
+    state.order = 46;
+    Send(PlayerStateMessage(9, first, state));  // late: an older state never wins
+    host.PlayerState(0, &seen);
+    EXPECT_EQ(seen.order, 42);
+    state.x = 1e30f;  // positions stay within the view's margins
+    Send(PlayerStateMessage(11, first, state));
+    host.PlayerState(0, &seen);
+    EXPECT_EQ(seen.order, 46);
+    EXPECT_EQ(seen.x, kMaxPosition);
+
+    // Twenty at once, then ten a second.
+    uint32_t sequence = 12;
+    auto sendMany = [&](int count) {
+        int taken = 0;
+        for (int i = 0; i < count; ++i, ++sequence) {
+            state.order = static_cast<uint8_t>(sequence);
+            Send(PlayerStateMessage(sequence, first, state));
+            host.PlayerState(0, &seen);
+            taken += seen.order == state.order;
+        }
+        return taken;
+    };
+    now += 1000;
+    EXPECT_EQ(sendMany(30), 20);
+    now += 500;
+    EXPECT_EQ(sendMany(30), 10);
+
+    EXPECT_EQ(Send(TokenRequest(kLeave, sequence, first)), "");
+    EXPECT_EQ(host.PlayerAtPlace(1), -1);
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first), kAdmitted);
+    EXPECT_EQ(host.PlayerPlace(host.PlayerAtPlace(1)), 1);
+}
+
+TEST(FlightMessages, TheJoinerTakesOnlyWholeStatesWithItsToken) {
+    const AircraftWireState aircraft[2] = {{0, 0.5f, 0.55f, 42}, {3, -5.0f, 0.7f, 0}};
+    const Writer message = FlightStatesMessage(5, 99, 1, aircraft, 2);
+    FlightStates states{};
+    ASSERT_TRUE(ReadFlightStates(message.Data(), message.Size(), 99, &states));
+    EXPECT_EQ(states.place, 1);
+    ASSERT_EQ(states.count, 2);
+    EXPECT_EQ(states.aircraft[1].id, 3);
+    EXPECT_EQ(states.aircraft[1].x, kMinPosition);
+    EXPECT_EQ(states.aircraft[0].order, 42);
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 98, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 0, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size() - 1, 99, &states));
+    std::string forged(message.Data(), message.Size());
+    forged[kHeaderSize + 9] = static_cast<char>(kMaxPlaces + 1);  // the count
+    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, &states));
+    forged = std::string(message.Data(), message.Size());
+    forged[kHeaderSize + 10] = static_cast<char>(kMaxPlaces);  // the first id
+    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, &states));
+    EXPECT_TRUE(IsNewer(1, 0xffffffffu));
+    EXPECT_FALSE(IsNewer(5, 5));
 }
 
 }  // namespace
