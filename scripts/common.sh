@@ -117,6 +117,9 @@ choose_windows_width() {
   else
     windows_width=32 windows_why="32-bit Wine works"
   fi
+  # The trial's wineserver may have started before any X display: stop it, so
+  # that the prefix comes up again with the display the programs will draw on.
+  WINEPREFIX="$1" wineserver -k >/dev/null 2>&1
   echo "== Windows programs run in win$windows_width here: $windows_why"
 }
 
