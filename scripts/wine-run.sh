@@ -12,6 +12,16 @@ mkdir -p "$WINEPREFIX"
 # device), keeps the user's own home out of the tests.
 [ -d "$WINEPREFIX/home" ] && export HOME="$WINEPREFIX/home"
 case "$WINEPREFIX" in
-  *64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64; exec /usr/lib/wine/wine64 "$@" ;;
-  *)   export WINEARCH=win32; exec wine "$@" ;;
+  *64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64; loader=/usr/lib/wine/wine64 ;;
+  *)   export WINEARCH=win32; loader=wine ;;
 esac
+# Parallel build steps may each be the first to use a new prefix, and two
+# programs bringing up one prefix at once can fail: the first to take the lock
+# brings it up, the others wait for it.
+if [ ! -e "$WINEPREFIX/.made" ]; then
+  exec 9>"$WINEPREFIX/.making"
+  flock 9
+  [ -e "$WINEPREFIX/.made" ] || { "$loader" wineboot --init >/dev/null 2>&1 && : >"$WINEPREFIX/.made"; }
+  exec 9>&-
+fi
+exec "$loader" "$@"
