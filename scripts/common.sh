@@ -56,7 +56,7 @@ install_missing() {
     "gstreamer1.0-plugins-good:i386|test -e /usr/lib/i386-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win32 build are skipped"
     "qstat|have quakestat|the server-query checks are skipped"
     "imagemagick|package_installed imagemagick|the demo's picture checks are skipped"
-    "xdotool|have xdotool|the tests that click through the X server are skipped"
+    "xdotool|have xdotool|real X input for trying the game by hand is missing (no test needs it)"
     "libphysfs-dev|test -e /usr/include/physfs.h|the catalog benchmark against PhysFS is not built"
     "libdeflate-dev|test -e /usr/include/libdeflate.h|the CRC benchmark's libdeflate program is not built"
     "zip|have zip|the catalog benchmark writes its zip without the zip program"
