@@ -110,13 +110,14 @@ TEST(CBlocks, GivenBackBigBlocksAreReusedWithinABoundUntilCompaction) {
     void* medium = plat::AllocateCBlock(1 * MiB);  // less than half of it: not handed out
     void* again = plat::AllocateCBlock(4 * MiB);
     EXPECT_NE(medium, large);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(medium) % 4096, 0u);  // a file buffer starts on a page
     EXPECT_EQ(again, large);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(again) % (2 * MiB), 0u);
     EXPECT_EQ(plat::KeptCBlockBytes(), 0u);
     plat::ReleaseCBlock(medium, 1 * MiB);
-    void* mediumAgain = plat::AllocateCBlock(MiB / 2 + 1);
+    void* mediumAgain = plat::AllocateCBlock(MiB * 3 / 4);
     EXPECT_EQ(mediumAgain, medium);
-    plat::ReleaseCBlock(mediumAgain, MiB / 2 + 1);
+    plat::ReleaseCBlock(mediumAgain, MiB * 3 / 4);
     plat::ReleaseCBlock(again, 4 * MiB);
     EXPECT_GE(plat::KeptCBlockBytes(), 5 * MiB);
 
