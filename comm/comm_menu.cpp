@@ -34,7 +34,7 @@ void FreeItem(CommMenuItem* item) {
 
 // Item k of the section, or null when there is no memory for it.
 CommMenuItem* BuildItem(IniFile& ini, const char* section, int k, const char* textFile, ITextManager* texts) {
-    char prefix[kValueTextSize];
+    char prefix[24];  // "Item[" and any int and "]."
     char key[kValueTextSize];
     char textKey[kValueTextSize] = "";
     snprintf(prefix, sizeof prefix, "Item[%03d].", k);
