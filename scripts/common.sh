@@ -47,11 +47,12 @@ install_missing() {
   missing zlib1g-dev test -e /usr/include/zlib.h             && need+=(zlib1g-dev)
   missing libinih-dev test -e /usr/include/ini.h             && need+=(libinih-dev)
 
-  # packages | the check of the first | what goes without them. 32-bit Wine comes
-  # with the i386 OpenGL it draws with: without it, DirectShow under 32-bit Wine
-  # faults when it renders video.
+  # packages | the check that they are there | what goes without them. 32-bit
+  # Wine comes with the i386 OpenGL it draws with, libGL and Mesa's drivers
+  # (neither comes without recommends): without them, DirectShow under 32-bit
+  # Wine faults or renders no video.
   local optional=(
-    "wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386|test -x /usr/lib/wine/wine -a -d /usr/lib/i386-linux-gnu/dri|the Windows tests run in the win64 build under 64-bit Wine"
+    "wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386|test -x /usr/lib/wine/wine -a -d /usr/lib/i386-linux-gnu/dri -a -e /usr/lib/i386-linux-gnu/libGL.so.1|the Windows tests run in the win64 build under 64-bit Wine"
     "gstreamer1.0-plugins-good:amd64|test -e /usr/lib/x86_64-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win64 build are skipped"
     "gstreamer1.0-plugins-good:i386|test -e /usr/lib/i386-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win32 build are skipped"
     "qstat|have quakestat|the server-query checks are skipped"
