@@ -91,13 +91,16 @@ int32_t DllLibraryManager::dllLoadLibrary(const char* name) {
     MakeFilePath(m_directory, name, "DLL", m_path, sizeof m_path);
     plat::LibraryHandle library = plat::LibraryLoad(m_path);
     if (!library) {
+        CopyString(m_failure, plat::LibraryLastError(), sizeof m_failure);
         LogError("...unable to load DLL library %s!", m_path);
+        LogError("...%s: %s.", m_path, m_failure);
         return 0;
     }
     plat::LibraryDisableThreadCalls(library);
 
     LibraryRecord* record = static_cast<LibraryRecord*>(ShellAlloc(sizeof(LibraryRecord)));
     if (!record) {
+        CopyString(m_failure, "out of memory", sizeof m_failure);
         LogError("...unable to allocate memory for DLL library %s!", name);
         plat::LibraryFree(library);
         LogError("...unable to load DLL library %s!", m_path);
@@ -111,6 +114,7 @@ int32_t DllLibraryManager::dllLoadLibrary(const char* name) {
     record->pass = 0;
     // Without its name copy the record could never be found again.
     if (!record->name || !m_libraries.Append(record)) {
+        CopyString(m_failure, "out of memory", sizeof m_failure);
         LogError("...unable to append DLL library %s to the list!", name);
         FreeString(&record->name);
         ShellFree(record);
@@ -119,7 +123,13 @@ int32_t DllLibraryManager::dllLoadLibrary(const char* name) {
         return 0;
     }
     record->module = reinterpret_cast<uintptr_t>(library);
-    if (InitDllFunction init = Export<InitDllFunction>(record->module, VARN_INIT_DLL_NAME)) init(record->module, m_registry);
+    LogInfo("DLL library %s loaded.", m_path);
+    if (InitDllFunction init = Export<InitDllFunction>(record->module, VARN_INIT_DLL_NAME))
+        init(record->module, m_registry);
+    else
+        // Loaded all the same; the module publishes nothing. A misspelt export
+        // ("InitDll") is the usual cause.
+        LogWarning("...DLL library %s exports no %s: loaded, but nothing of it runs.", m_path, VARN_INIT_DLL_NAME);
     plat::AtomicIncrement(&record->useCount);
     return 1;
 }
@@ -129,6 +139,7 @@ void DllLibraryManager::Unload(LibraryRecord* record) {
     if (ExitDllFunction exit = Export<ExitDllFunction>(record->module, VARN_EXIT_DLL_NAME)) exit();
     plat::LibraryFree(reinterpret_cast<plat::LibraryHandle>(record->module));
     record->module = 0;
+    LogInfo("DLL library %s freed.", record->name);
     // ExitDLL may have loaded or freed other libraries and moved the position.
     if (FindRecord(record)) m_libraries.RemoveCurrent();
     FreeString(&record->name);

@@ -1,7 +1,9 @@
 // The module loader ("DLL"): loads module DLLs by name, counts the requests
 // for each name, runs their InitDLL and ExitDLL exports, and keeps a module
 // loaded while any of its interfaces is held, freeing it when the last holder
-// lets go (through the registry's delayed-release callback).
+// lets go (through the registry's delayed-release callback). The opt-in log
+// says which file each load took, why a load failed, and which DLL exports no
+// InitDLL.
 #pragma once
 
 #include "files/cursor_list.h"
@@ -36,6 +38,8 @@ public:
     // Inspection: the file name composed by the latest load, the number of
     // libraries, and the use count of a name (-1 when absent).
     const char* LastPath() const { return m_path; }
+    // Why the latest load that failed failed ("no such file", ...).
+    const char* LastFailure() const { return m_failure; }
     int32_t LibraryCount();
     int32_t UseCount(const char* name);
 
@@ -61,6 +65,7 @@ private:
 
     char m_directory[kPathSize] = ".\\";
     char m_path[kPathSize] = "";
+    char m_failure[128] = "";
     plat::ReentrantLock m_lock;
     CursorList m_libraries;
     IInterfaceManager* m_registry = nullptr;

@@ -1,6 +1,9 @@
 // The interface registry: maps each interface id to its object, counts the
 // holders of each id and remembers which module owns it, so that the module
-// loader can refuse to unload a module whose interfaces are still held.
+// loader can refuse to unload a module whose interfaces are still held. For
+// module authors it notes in the log an id that is not three upper-case
+// letters, whose id a second registration met, and at shutdown every
+// interface still registered, each with its owner's file name and count.
 #pragma once
 
 #include "files/cursor_list.h"
@@ -36,6 +39,7 @@ private:
         char* id;
         void* object;
         uintptr_t owner;
+        char* ownerName;  // the owner module's file name, taken at registration; null: the host
         volatile int32_t count;
         int32_t delayed;
     };
@@ -44,6 +48,7 @@ private:
     InterfaceEntry* Current() const { return static_cast<InterfaceEntry*>(m_entries.Current()); }
     InterfaceEntry* Peek(const char* id);
     void FreeAll(bool warnHeld);
+    static void FreeEntry(InterfaceEntry* entry);
 
     plat::ReentrantLock m_lock;
     CursorList m_entries;

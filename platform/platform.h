@@ -75,8 +75,12 @@ LibraryHandle LibraryLoad(const char* path);        // null on failure
 void* LibrarySymbol(LibraryHandle library, const char* name);
 bool LibraryFree(LibraryHandle library);
 void LibraryDisableThreadCalls(LibraryHandle library);
-// Text of the last loader failure (for diagnostics); never null.
+// Text of the last loader failure, said for a reader ("no such file", "not a
+// 64-bit Windows DLL", ...); never null.
 const char* LibraryLastError();
+// The file name (with its directory) a loaded library was loaded from, bounded
+// and terminated; false (buffer "") for a handle that is no loaded library.
+bool LibraryFileName(LibraryHandle library, char* buffer, size_t size);
 
 // ---- File descriptors through the C runtime -------------------------------
 enum class AccessHint { Random, Sequential };

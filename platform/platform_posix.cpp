@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <link.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <pthread.h>
@@ -325,6 +326,38 @@ bool LibraryFree(LibraryHandle library) { return library && dlclose(library) == 
 void LibraryDisableThreadCalls(LibraryHandle) {}
 
 const char* LibraryLastError() { return g_loaderError; }
+
+namespace {
+struct LibraryNameSearch {
+    LibraryHandle library;
+    char* buffer;
+    size_t size;
+    bool found;
+};
+}  // namespace
+
+// The handle is only compared, never followed: each loaded object is asked for
+// its own handle by name, so an owner value that is no handle stays harmless.
+bool LibraryFileName(LibraryHandle library, char* buffer, size_t size) {
+    if (!buffer || size == 0) return false;
+    buffer[0] = 0;
+    if (!library) return false;
+    LibraryNameSearch search = {library, buffer, size, false};
+    dl_iterate_phdr(
+        [](struct dl_phdr_info* info, size_t, void* context) -> int {
+            LibraryNameSearch* s = static_cast<LibraryNameSearch*>(context);
+            if (!info->dlpi_name || !*info->dlpi_name) return 0;
+            void* handle = dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD);
+            if (!handle) return 0;
+            dlclose(handle);
+            if (handle != s->library || strlen(info->dlpi_name) >= s->size) return 0;
+            strcpy(s->buffer, info->dlpi_name);
+            s->found = true;
+            return 1;
+        },
+        &search);
+    return search.found;
+}
 
 // ---- Files ----------------------------------------------------------------
 int FileOpenRead(const char* path, AccessHint hint) {

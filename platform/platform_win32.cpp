@@ -86,7 +86,30 @@ LibraryHandle LibraryLoad(const char* path) {
     // No "cannot find module" dialog boxes when a module is missing.
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadLibraryA(path);
-    if (!module) snprintf(g_loaderError, sizeof g_loaderError, "error %lu", GetLastError());
+    if (!module) {
+        const DWORD error = GetLastError();
+        const bool present = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+        const char* reason = "cannot be loaded";
+        switch (error) {
+        case ERROR_MOD_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            // The loader says the same when a DLL the file needs is missing.
+            reason = present ? "a DLL it needs is missing" : "no such file";
+            break;
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+            reason = sizeof(void*) == 8 ? "not a 64-bit Windows DLL" : "not a 32-bit Windows DLL";
+            break;
+        case ERROR_DLL_INIT_FAILED:
+            reason = "its DllMain refused to load";
+            break;
+        case ERROR_ACCESS_DENIED:
+            reason = "access denied";
+            break;
+        }
+        snprintf(g_loaderError, sizeof g_loaderError, "%s (error %lu)", reason, error);
+    }
     SetErrorMode(old);
     return module;
 }
@@ -105,6 +128,19 @@ void LibraryDisableThreadCalls(LibraryHandle library) {
 }
 
 const char* LibraryLastError() { return g_loaderError; }
+
+bool LibraryFileName(LibraryHandle library, char* buffer, size_t size) {
+    if (!buffer || size == 0) return false;
+    buffer[0] = 0;
+    if (!library) return false;
+    const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(library), buffer, static_cast<DWORD>(size));
+    // A name cut to the buffer is no name.
+    if (length == 0 || length >= size) {
+        buffer[0] = 0;
+        return false;
+    }
+    return true;
+}
 
 // ---- Files ----------------------------------------------------------------
 int FileOpenRead(const char* path, AccessHint hint) {

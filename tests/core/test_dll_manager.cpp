@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -52,6 +53,16 @@ TEST_F(DllManager, LoadingANameTwiceInitialisesOnceAndCountsTwo) {
     EXPECT_EQ(0, registry.GetInterface("ALP", &gone));
 }
 
+// The registry names a module owner by its file, found from the handle the
+// module registered with.
+TEST_F(DllManager, ARegistrationThatMeetsAModulesIdNamesTheModule) {
+    ASSERT_EQ(1, dll.dllLoadLibrary("Alpha"));
+    EXPECT_EQ(0, registry.RegisterInterface("ALP", &random, 0));
+    EXPECT_TRUE(log.Has(LogSeverity::Warning, "...Interface ALP belongs to Alpha.DLL; the host registered it again."))
+        << log.All();
+    EXPECT_EQ(1, dll.dllFreeLibrary("Alpha"));
+}
+
 TEST_F(DllManager, NamesGetTheDefaultExtensionOnlyWithoutADotInTheLastComponent) {
     ASSERT_TRUE(PlaceModule(dir, CORE_MOD_PLAIN, "plain.mod"));
     EXPECT_EQ(1, dll.dllLoadLibrary("Plain"));
@@ -67,11 +78,20 @@ TEST_F(DllManager, NamesGetTheDefaultExtensionOnlyWithoutADotInTheLastComponent)
     dll.dllSetDirectory(dotted.c_str());
     EXPECT_EQ(1, dll.dllLoadLibrary("Other"));
     EXPECT_EQ(dotted + "\\Other.DLL", dll.LastPath());
-    EXPECT_EQ(0u, log.Size()) << log.All();  // modules without exports load silently
+    // Each load names the file it took; a module without InitDLL still loads,
+    // with a note for its author.
+    for (const std::string& path : {dir.File("Plain.DLL"), dir.File("plain.mod"), dotted + "\\Other.DLL"}) {
+        EXPECT_TRUE(log.Has(LogSeverity::Info, "DLL library " + path + " loaded.")) << log.All();
+        EXPECT_TRUE(log.Has(LogSeverity::Warning,
+                            "...DLL library " + path + " exports no InitDLL: loaded, but nothing of it runs."));
+    }
+    EXPECT_EQ(6u, log.Size()) << log.All();
+    log.Clear();
     EXPECT_EQ(1, dll.dllFreeLibrary("Other"));
     EXPECT_EQ(1, dll.dllFreeLibrary("plain.mod"));
     EXPECT_EQ(1, dll.dllFreeLibrary("Plain"));
-    EXPECT_EQ(0u, log.Size()) << log.All();
+    EXPECT_TRUE(log.Has(LogSeverity::Info, "DLL library plain.mod freed.")) << log.All();
+    EXPECT_EQ(3u, log.Size()) << log.All();
 }
 
 TEST_F(DllManager, TheDirectoryDefaultsToTheWorkingDirectory) {
@@ -115,6 +135,18 @@ TEST_F(DllManager, NamesAreCaseSensitive) {
 TEST_F(DllManager, FailuresAreReportedWithTheirMessages) {
     EXPECT_EQ(0, dll.dllLoadLibrary("Missing"));
     EXPECT_TRUE(log.Has(LogSeverity::Error, "...unable to load DLL library " + dir.File("Missing.DLL") + "!"));
+    // And why, for the box and the log.
+    EXPECT_TRUE(log.Has(LogSeverity::Error, "..." + dir.File("Missing.DLL") + ": " + dll.LastFailure() + "."));
+    ASSERT_TRUE(dir.Write("Junk.DLL", std::string(600, 'x')));
+    EXPECT_EQ(0, dll.dllLoadLibrary("Junk"));
+#ifdef _WIN32
+    const std::string width = sizeof(void*) == 8 ? "64" : "32";
+    EXPECT_EQ("not a " + width + "-bit Windows DLL (error 193)", std::string(dll.LastFailure()));
+    EXPECT_EQ(0, dll.dllLoadLibrary("Missing"));
+    EXPECT_EQ("no such file (error 126)", std::string(dll.LastFailure()));
+#else
+    EXPECT_NE(nullptr, strstr(dll.LastFailure(), "Junk.DLL")) << dll.LastFailure();
+#endif
     EXPECT_EQ(0, dll.dllLoadLibrary(""));
     EXPECT_EQ(0, dll.dllLoadLibrary(nullptr));
     EXPECT_EQ(0, dll.dllFreeLibrary("Never"));

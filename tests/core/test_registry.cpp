@@ -43,14 +43,38 @@ TEST_F(Registry, InitAndDeinitReportAndLeaveTheRegistryEmpty) {
 
 TEST_F(Registry, SecondRegistrationIsRefusedAndTheFirstStays) {
     EXPECT_EQ(1, registry.RegisterInterface("FMG", kFirst, 0));
-    EXPECT_EQ(0, registry.RegisterInterface("FMG", kSecond, 0));
+    EXPECT_EQ(0, registry.RegisterInterface("FMG", kSecond, 0x1234));
     EXPECT_EQ(1, log.Count(LogSeverity::Warning, "Interface FMG already registered."));
+    // Whose it is and who tried again (an owner that is no loaded module by its value).
+    EXPECT_TRUE(log.Has(LogSeverity::Warning,
+                        "...Interface FMG belongs to the host; module 0x1234 registered it again."))
+        << log.All();
     void* out = nullptr;
     ASSERT_EQ(1, registry.GetInterface("FMG", &out));
     EXPECT_EQ(kFirst, out);
     EXPECT_EQ(1, registry.EntryCount());
     registry.ReleaseInterface("FMG", &out);
-    EXPECT_EQ(1u, log.Size()) << log.All();  // success is not logged
+    EXPECT_EQ(2u, log.Size()) << log.All();  // success is not logged
+}
+
+// An id meant as three upper-case letters that is not is noted and still taken.
+TEST_F(Registry, IdsThatAreNotThreeUpperCaseLettersAreNotedAndTaken) {
+    const struct {
+        const char* id;
+        bool noted;
+    } kIds[] = {{"oo", true}, {"OO", true}, {"OOPS", true}, {"O1P", true}, {"ooP", true}, {"OO@", true},
+                {"OOP", false}, {"AZZ", false}};
+    for (const auto& row : kIds) {
+        SCOPED_TRACE(row.id);
+        log.Clear();
+        EXPECT_EQ(1, registry.RegisterInterface(row.id, kFirst, 0));
+        const std::string note = std::string("Interface id \"") + row.id +
+                                 "\" of the host is not three upper-case letters; it is registered all the same.";
+        EXPECT_EQ(row.noted ? 1 : 0, log.Count(LogSeverity::Warning, note)) << log.All();
+        void* out = nullptr;
+        EXPECT_EQ(1, registry.GetInterface(row.id, &out));
+        registry.ReleaseInterface(row.id, &out);
+    }
 }
 
 TEST_F(Registry, IdsAreCaseSensitiveAndEmptyIdsNeverMatch) {
@@ -117,6 +141,7 @@ TEST_F(Registry, CountsFollowGetsAndReleasesAndUnregisterWarnsWhileHeld) {
     log.Clear();
     EXPECT_EQ(1, registry.UnregisterInterface("OPT"));
     EXPECT_TRUE(log.Has(LogSeverity::Warning, "Register count for Interface OPT is non-zero (1)!"));
+    EXPECT_TRUE(log.Has(LogSeverity::Warning, "...Interface OPT belongs to the host."));
     EXPECT_TRUE(log.Has(LogSeverity::Notice, "Interface OPT successfully unregistered."));
     EXPECT_EQ(0, registry.EntryCount());
     // The holder that kept its pointer cannot release it any more.
@@ -193,9 +218,11 @@ TEST_F(Registry, HostOwnersAndUnheldOwnersAreAlwaysFree) {
     EXPECT_EQ(1, registry.TryReleaseOwner(5, &RecordCallback));
 }
 
+// Shutdown names every interface left behind, held or not, with its owner and
+// count, and warns once more for each held one.
 TEST_F(Registry, DeinitWarnsOncePerHeldEntry) {
     registry.RegisterInterface("AAA", kFirst, 0);
-    registry.RegisterInterface("BBB", kSecond, 0);
+    registry.RegisterInterface("BBB", kSecond, 0x99);
     registry.RegisterInterface("CCC", kThird, 0);
     void* a = nullptr;
     void* c1 = nullptr;
@@ -206,7 +233,10 @@ TEST_F(Registry, DeinitWarnsOncePerHeldEntry) {
     registry.Deinit();
     EXPECT_EQ(1, log.Count(LogSeverity::Warning, "...Interface AAA has reference count of 1."));
     EXPECT_EQ(1, log.Count(LogSeverity::Warning, "...Interface CCC has reference count of 2."));
-    EXPECT_EQ(2, log.CountSeverity(LogSeverity::Warning));
+    EXPECT_EQ(1, log.Count(LogSeverity::Warning, "...Interface AAA of the host still registered (reference count 1)."));
+    EXPECT_EQ(1, log.Count(LogSeverity::Warning, "...Interface BBB of module 0x99 still registered (reference count 0)."));
+    EXPECT_EQ(1, log.Count(LogSeverity::Warning, "...Interface CCC of the host still registered (reference count 2)."));
+    EXPECT_EQ(5, log.CountSeverity(LogSeverity::Warning));
     EXPECT_EQ(0, registry.EntryCount());
     void* after = nullptr;
     EXPECT_EQ(0, registry.GetInterface("AAA", &after));
