@@ -1,6 +1,8 @@
 #include "host/module_sets.h"
 
+#include "core/dll_library_manager.h"
 #include "host/held_interface.h"
+#include "host/message_box.h"
 #include "host/startup_settings.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
@@ -17,44 +19,55 @@
 #include "varn/spc.h"
 #include "varn/ter.h"
 
+#include <windows.h>
+
 #include <cstddef>
+#include <cstdio>
 
 namespace {
 
 using Text = char (StartupSettings::*)[kPathSize];
 
-// A DLL of a set and the message logged when it cannot be loaded.
+const char kBoxCaption[] = "Varn";
+
+// A DLL of a set, its startup.ini key and the message logged when it cannot
+// be loaded.
 struct ModuleDll {
     Text name;
+    const char* key;
     const char* failure;
 };
 
 const ModuleDll kBaseDlls[] = {
-    {&StartupSettings::inputManagerDll, "Unable to load InputManager DLL %s!"},
-    {&StartupSettings::soundManagerDll, "Unable to load SoundManager DLL %s!"},
-    {&StartupSettings::textManagerDll, "Unable to load TextManager DLL %s!"},
-    {&StartupSettings::controlMapDll, "Unable to load ControlMap DLL %s!"},
-    {&StartupSettings::objectManagerDll, "Unable to load ObjectManager DLL %s!"},
-    {&StartupSettings::terrainEngineDll, "Unable to load TerrainEngine DLL %s!"},
+    {&StartupSettings::inputManagerDll, "InputManagerDLL", "Unable to load InputManager DLL %s!"},
+    {&StartupSettings::soundManagerDll, "SoundManagerDLL", "Unable to load SoundManager DLL %s!"},
+    {&StartupSettings::textManagerDll, "TextManagerDLL", "Unable to load TextManager DLL %s!"},
+    {&StartupSettings::controlMapDll, "ControlMapDLL", "Unable to load ControlMap DLL %s!"},
+    {&StartupSettings::objectManagerDll, "ObjectManagerDLL", "Unable to load ObjectManager DLL %s!"},
+    {&StartupSettings::terrainEngineDll, "TerrainEngineDLL", "Unable to load TerrainEngine DLL %s!"},
 };
-const ModuleDll kMissionManagerDll = {&StartupSettings::missionManagerDll, "Unable to load MissionManager DLL %s!"};
+const ModuleDll kMissionManagerDll = {&StartupSettings::missionManagerDll, "MissionManagerDLL",
+                                      "Unable to load MissionManager DLL %s!"};
+
+// Loaded with the base set when named; a failure is only logged.
+const ModuleDll kExporterDll = {&StartupSettings::exporterDll, "ExporterDLL", nullptr};
 
 const ModuleDll kMenuDlls[] = {
-    {&StartupSettings::displayManagerDll, "Unable to load DisplayManager DLL %s!"},
-    {&StartupSettings::faderDll, "Unable to load Fader DLL %s!"},
-    {&StartupSettings::menuSystemDll, "Unable to load MenuSystem DLL %s!"},
+    {&StartupSettings::displayManagerDll, "DisplayManagerDLL", "Unable to load DisplayManager DLL %s!"},
+    {&StartupSettings::faderDll, "FaderDLL", "Unable to load Fader DLL %s!"},
+    {&StartupSettings::menuSystemDll, "MenuSystemDLL", "Unable to load MenuSystem DLL %s!"},
 };
 
 const ModuleDll kFlightDlls[] = {
-    {&StartupSettings::graphicsEngineDll, "Unable to load GraphicsEngine DLL %s!"},
-    {&StartupSettings::particleSystemDll, "Unable to load ParticleSystem DLL %s!"},
-    {&StartupSettings::environmentSystemDll, "Unable to load EnvironmentSystem DLL %s!"},
-    {&StartupSettings::worldManagerDll, "Unable to load WorldManager DLL %s!"},
-    {&StartupSettings::viewManagerDll, "Unable to load ViewManager DLL %s!"},
-    {&StartupSettings::messageSystemDll, "Unable to load MessageSystem DLL %s!"},
-    {&StartupSettings::speechSystemDll, "Unable to load SpeechSystem DLL %s!"},
-    {&StartupSettings::faderDll, "Unable to load Fader DLL %s!"},
-    {&StartupSettings::flightEngineDll, "Unable to load FlightEngine DLL %s!"},
+    {&StartupSettings::graphicsEngineDll, "GraphicsEngineDLL", "Unable to load GraphicsEngine DLL %s!"},
+    {&StartupSettings::particleSystemDll, "ParticleSystemDLL", "Unable to load ParticleSystem DLL %s!"},
+    {&StartupSettings::environmentSystemDll, "EnvironmentSystemDLL", "Unable to load EnvironmentSystem DLL %s!"},
+    {&StartupSettings::worldManagerDll, "WorldManagerDLL", "Unable to load WorldManager DLL %s!"},
+    {&StartupSettings::viewManagerDll, "ViewManagerDLL", "Unable to load ViewManager DLL %s!"},
+    {&StartupSettings::messageSystemDll, "MessageSystemDLL", "Unable to load MessageSystem DLL %s!"},
+    {&StartupSettings::speechSystemDll, "SpeechSystemDLL", "Unable to load SpeechSystem DLL %s!"},
+    {&StartupSettings::faderDll, "FaderDLL", "Unable to load Fader DLL %s!"},
+    {&StartupSettings::flightEngineDll, "FlightEngineDLL", "Unable to load FlightEngine DLL %s!"},
 };
 
 const Text kFlightCatalogs[] = {&StartupSettings::flightDataFile, &StartupSettings::flightTextFile,
@@ -63,11 +76,41 @@ const Text kFlightCatalogs[] = {&StartupSettings::flightDataFile, &StartupSettin
 StartupSettings& Settings() { return TheStartupSettings(); }
 IFileManager* Files() { return ShellGetFileManager(); }
 
+// A DLL of a set that cannot be loaded ends the game, as a module that fails
+// does: the player is told which file, which key names it and why, so that a
+// broken install is not taken for a quit.
+void TellUnloadable(const ModuleDll& dll) {
+    const char* name = Settings().*dll.name;
+    char text[3 * kPathSize];
+    snprintf(text, sizeof text,
+             "The module %s ([System] %s in startup.ini) cannot be loaded: %s.\n%s\n\nVarn ends.", name,
+             dll.key, TheDllLibraryManager().LastFailure(), TheDllLibraryManager().LastPath());
+    LogError("%s", text);
+    if (Settings().window.showBoxes)
+        ShowMessageBox(text, kBoxCaption, MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
 int LoadDll(const ModuleDll& dll) {
     const char* name = Settings().*dll.name;
-    if (ShellGetDllManager()->dllLoadLibrary(name)) return 1;
+    if (ShellGetDllManager()->dllLoadLibrary(name)) {
+        LogInfo("Module %s ([System] %s) loaded.", name, dll.key);
+        return 1;
+    }
     LogError(dll.failure, name);
+    TellUnloadable(dll);
     return 0;
+}
+
+void FreeDll(const ModuleDll& dll) {
+    const char* name = Settings().*dll.name;
+    const bool loaded = TheDllLibraryManager().UseCount(name) >= 0;
+    ShellGetDllManager()->dllFreeLibrary(name);
+    if (!loaded) return;
+    // Another set, or a holder of its interfaces, may keep it loaded.
+    if (TheDllLibraryManager().UseCount(name) < 0)
+        LogInfo("Module %s ([System] %s) freed.", name, dll.key);
+    else
+        LogInfo("Module %s ([System] %s) let go, still loaded.", name, dll.key);
 }
 
 // Loads the DLLs in order and stops at the first failure, leaving the ones
@@ -83,7 +126,7 @@ int LoadDlls(const ModuleDll (&dlls)[N]) {
 // Unloads in reverse order, every DLL of the list whether it was loaded or not.
 template <size_t N>
 void FreeDlls(const ModuleDll (&dlls)[N]) {
-    for (size_t i = N; i-- > 0;) ShellGetDllManager()->dllFreeLibrary(Settings().*dlls[i].name);
+    for (size_t i = N; i-- > 0;) FreeDll(dlls[i]);
 }
 
 // A set that loaded without registering an id the host goes on to call is
@@ -164,7 +207,8 @@ int LoadBaseSet() {
     StartupSettings& s = Settings();
     if (!LoadDlls(kBaseDlls)) return 0;
     // An exporter that cannot be loaded does not stop the start.
-    if (!IsEmptyString(s.exporterDll)) ShellGetDllManager()->dllLoadLibrary(s.exporterDll);
+    if (!IsEmptyString(s.exporterDll) && ShellGetDllManager()->dllLoadLibrary(s.exporterDll))
+        LogInfo("Module %s ([System] %s) loaded.", s.exporterDll, kExporterDll.key);
     if (!ConfigureBaseModules()) return 0;
     Files()->fmgSetCacheDirectory(s.netCacheDirectory);
     Files()->fmgEnableCache(0);
@@ -187,8 +231,8 @@ void UnloadBaseSet() {
     Files()->fmgCloseCatalog(s.objectDataFile);
     objects.Release();
     terrain.Release();
-    if (!IsEmptyString(s.exporterDll)) ShellGetDllManager()->dllFreeLibrary(s.exporterDll);
-    ShellGetDllManager()->dllFreeLibrary(s.missionManagerDll);
+    if (!IsEmptyString(s.exporterDll)) FreeDll(kExporterDll);
+    FreeDll(kMissionManagerDll);
     FreeDlls(kBaseDlls);
 }
 

@@ -4,6 +4,12 @@
 // DLLs go through the module loader ("DLL") and catalogs through the file
 // manager ("FMG"), both of which count uses, so a DLL or catalog shared by two
 // sets stays until its last user lets go.
+//
+// A DLL of a set that cannot be loaded (no such file, not a DLL of this
+// program's width) is named in the log and in one box, with its [System] key
+// and the reason, unless [Debug] CrashBox is FALSE; the game then ends as
+// before. The exporter's failure is logged only. The log also names each
+// module loaded and freed, with its key.
 #pragma once
 
 class IMenuSystem;

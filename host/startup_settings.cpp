@@ -1,5 +1,6 @@
 #include "host/startup_settings.h"
 
+#include "core/kept_file.h"
 #include "files/directories.h"
 #include "files/strings.h"
 #include "host/crash_report.h"
@@ -147,7 +148,8 @@ void ReadWindowSettings() {
     else
         CombinePath(baseDirectory, logFile, window.logFile, kPathSize);
     LogSetFile(window.logFile);
-    CrashReportSetBox(document.GetBool("Debug", "CrashBox", 1));
+    window.showBoxes = document.GetBool("Debug", "CrashBox", 1);
+    CrashReportSetBox(window.showBoxes);
     window.windowed = document.GetBool("Window", "WindowMode", 0);
     appSetWindowed(window.windowed);
     window.x = document.GetInt("Window", "WindowPosX", 0);
@@ -157,6 +159,8 @@ void ReadWindowSettings() {
 }
 
 int StartupSequence(const char* commandLine) {
+    // startup.ini is written back below; one that is not text is kept first.
+    KeepIfNotText(kStartupFile);
     IniFile startup(kStartupFile, 1, 0, IniFile::kDefaultExtra);
     const char* baseDirectory = appGetBaseDirectory();
 

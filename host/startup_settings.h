@@ -9,6 +9,7 @@
 struct WindowSettings {
     int outputLevel;  // [Debug] OutputLevel
     char logFile[kPathSize];  // [Debug] LogFile, resolved; "" keeps the log off
+    int showBoxes;    // [Debug] CrashBox: 0 leaves out the boxes that say why the game ends
     int windowed;     // [Window] WindowMode
     int x;
     int y;
