@@ -3,10 +3,12 @@
 //   2. load varnComm.dll through the module loader and give its orders menu
 //      ("COM") the menu definition file named there;
 //   3. each frame: pump the window's messages, advance the clock, move the
-//      aircraft, draw the scene, then let the orders menu count down and draw;
-//   4. in a network game ("NET" up), share the flight: this side flies its
-//      place of the host's flight (the host the lead, a joiner the place the
-//      host gave it) and hands the layer the states of the aircraft it flies;
+//      aircraft, draw the scene and the latest order taken, then let the
+//      orders menu count down and draw;
+//   4. in a network game (the mission manager brought "NET" up), share the
+//      flight: this side flies its place of the host's flight (the host the
+//      lead, a joiner the place the host gave it) and hands the layer the
+//      states of the aircraft it flies;
 //      the aircraft flown by the other computer follow what it sends;
 //   5. when Escape is pressed or the time limit is reached: give back
 //      everything taken from varnComm and unload it, so that nothing of the
@@ -102,6 +104,38 @@ private:
     char m_pilots[kFlightSize][64] = {};
 };
 
+// The latest order a wingman took, shown at the top of the flight view for a
+// few seconds of flight, so that the player sees the order was taken.
+class OrderNotice {
+public:
+    void Follow(ISampleObjects* objects, float flown) {
+        const int count = objects->objGetOrderCount();
+        if (count == m_seen) return;
+        m_seen = count;
+        if (count == 0) return;
+        CopyString(m_text, objects->objGetOrderText(count - 1), sizeof m_text);
+        m_until = flown + kShownSeconds;
+        LogInfo("flight: shows order taken: %s", m_text);
+    }
+    void Draw(ISampleGraphics* graphics, ITextManager* text, const char* textFile, int font, float flown) const {
+        if (m_seen == 0 || flown >= m_until) return;
+        const char* taken = text->txtLookUpText(textFile, "OrderTaken");
+        char line[160];
+        snprintf(line, sizeof line, "%s %s", taken ? taken : "", m_text);
+        graphics->gfxSelectFont(font);
+        graphics->gfxBeginText();
+        graphics->gfxSetTextColor(&kYellow);
+        graphics->gfxDrawText(line, 0.02f, 0.03f, 0, 0);
+        graphics->gfxEndText();
+    }
+
+private:
+    static constexpr float kShownSeconds = 3;
+    int m_seen = 0;
+    float m_until = 0;
+    char m_text[96] = "";
+};
+
 // What FlightEngine.ini sets.
 struct FlightSettings {
     float timeLimit;
@@ -160,10 +194,16 @@ public:
 
         objects->objStartFlight();
         objects->objSetPlayerAircraft(0);
-        // A network game's layer is the sample's own, with the flight's operations.
-        sample::Held<ISampleNetwork> network(VARN_ID_NET);
+        // A network game's layer is the sample's own, with the flight's
+        // operations; a flight alone does not ask for it.
+        std::optional<sample::Held<ISampleNetwork>> network;
+        {
+            sample::Held<ISampleMissions> missions(VARN_ID_MMG);
+            if (missions && missions->mmgNetworkStarted()) network.emplace(VARN_ID_NET);
+        }
         std::optional<SharedFlight> shared;
-        if (network) shared.emplace(network.get(), objects.get());
+        if (network && *network) shared.emplace(network->get(), objects.get());
+        OrderNotice notice;
         g_endRequested = 0;
         clock->clkReset();
         float flown = 0;
@@ -179,10 +219,12 @@ public:
             flown += step;
             objects->objStepFlight(step);
             const char* scene = shared ? shared->Update() : "Flight";
+            notice.Follow(objects.get(), flown);
 
             graphics->gfxBeginFrame(&kSky);
             DrawScene(graphics.get(), objects.get(), shared ? &*shared : nullptr, text.get(), settings, aircraftImage,
                       font, flown);
+            notice.Draw(graphics.get(), text.get(), settings.textFile.c_str(), font, flown);
             if (g_comm) {
                 g_comm->comUpdate(step);
                 g_comm->comDraw();
@@ -195,6 +237,7 @@ public:
                 static_cast<int>(flown));
 
         shared.reset();
+        network.reset();
         control->ctlUnregisterCommandCallback(kCommandToggleOrders, &OnToggleOrders);
         control->ctlUnregisterCommandCallback(kCommandEndFlight, &OnEndFlight);
         text->txtUnloadTextFile(settings.textFile.c_str());

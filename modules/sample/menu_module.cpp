@@ -3,7 +3,9 @@
 // loop on the application's message pump until the player presses F (fly:
 // result 0) or Q (quit: result 1). Keys reach it through a message callback
 // of the application; the screen is drawn with GDI into the main window.
-// The Debrief screen lists the orders the wingmen took. The Session screen,
+// The Debrief screen lists the orders the wingmen took in the flight just
+// flown, as many as its lines hold, the last line then telling how many more
+// there are. The Session screen,
 // which a network game opens with, shows the session the network layer
 // ("NET") reports and the aircraft types of the session's aircraft list.
 #include "aircraft_list_file.h"
@@ -17,6 +19,7 @@
 #include "shell/shell_app.h"
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +74,8 @@ public:
             Draw(text.get(), textFile.c_str());
             input->inpFrameShown(m_screen);
             if (!shown) LogInfo("menu: screen %s from %s", m_screen, menuDirectory ? menuDirectory : "");
+            if (!shown && StringsEqual(m_screen, "Debrief", false))
+                LogInfo("menu: debrief lists %d of the flight's %d orders", m_ordersShown, m_ordersGiven);
             if (session) LogSession(!shown);
             shown = true;
             clock->clkWait(33);
@@ -207,11 +212,21 @@ private:
             y = DrawSession(text, file, y);
         } else if (debrief) {
             sample::Held<ISampleObjects> objects(VARN_ID_OBJ);
+            // The flight's orders as far as the lines go; the last line then
+            // tells how many more there are.
             const int count = objects ? objects->objGetOrderCount() : 0;
+            const int shown = count <= kOrderLines ? count : kOrderLines - 1;
             if (count == 0) m_canvas.DrawText(Text(text, file, "NoOrders"), 0.1f, y, m_bodyFont, white, nullptr);
-            for (int i = 0; i < count && i < 8; ++i, y += 0.05f)
+            for (int i = 0; i < shown; ++i, y += 0.05f)
                 m_canvas.DrawText(objects->objGetOrderText(i), 0.1f, y, m_bodyFont, white, nullptr);
-            y = 0.36f + 0.05f * 8;
+            if (shown < count) {
+                char more[128];
+                WithCount(Text(text, file, "MoreOrders"), count - shown, more, sizeof more);
+                m_canvas.DrawText(more, 0.1f, y, m_bodyFont, grey, nullptr);
+            }
+            m_ordersShown = shown;
+            m_ordersGiven = count;
+            y = 0.36f + 0.05f * kOrderLines;
         } else {
             m_canvas.DrawText(Text(text, file, "Welcome"), 0.1f, y, m_bodyFont, white, nullptr);
             m_canvas.DrawText(Text(text, file, "InFlight"), 0.1f, y + 0.05f, m_bodyFont, white, nullptr);
@@ -229,7 +244,18 @@ private:
         m_canvas.End();
     }
 
+    // A text with "%d" in it, the count put in its place (bounded; the text
+    // comes from a data file and is never used as a format).
+    static void WithCount(const char* pattern, int count, char* out, int size) {
+        const char* at = strstr(pattern, "%d");
+        const int before = at ? static_cast<int>(at - pattern) : static_cast<int>(strlen(pattern));
+        snprintf(out, static_cast<size_t>(size), "%.*s%d%s", before, pattern, count, at ? at + 2 : "");
+    }
+
+    static constexpr int kOrderLines = 8;
     sample::Canvas m_canvas;
+    int m_ordersShown = 0;
+    int m_ordersGiven = 0;
     HFONT m_titleFont = nullptr;
     HFONT m_bodyFont = nullptr;
     TextAttributes m_title = {};

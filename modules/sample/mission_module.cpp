@@ -11,7 +11,6 @@
 #include "sample.h"
 #include "shell/log.h"
 
-
 namespace {
 
 const char kOwner[] = "MISSION";
@@ -27,7 +26,7 @@ char g_nextScreen[260] = "Debrief";
 char g_networkLayer[260] = "";
 int g_networkLoaded = 0;
 
-class MissionManager final : public IMissionManager {
+class MissionManager final : public ISampleMissions {
 public:
     void mmgInit(const char* initFile) override {
         // MissionManager.ini names the screen the menu opens after a flight
@@ -58,6 +57,7 @@ public:
     }
     void mmgSetPilotDataDirectory(const char*) override {}
     void mmgSetPilotListFile(const char*) override {}
+    int mmgNetworkStarted() override { return g_networkLoaded; }
 };
 
 class MissionSystem final : public IMissionSystem {

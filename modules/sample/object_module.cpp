@@ -58,6 +58,7 @@ const Order* FindOrder(int message) {
 }
 
 std::vector<std::string> g_orderLog;
+size_t g_flightFirstOrder = 0;  // where the latest flight's orders begin in g_orderLog
 
 class Aircraft;
 
@@ -159,6 +160,7 @@ public:
     }
 
     void objStartFlight() override {
+        g_flightFirstOrder = g_orderLog.size();
         for (int i = 0; i < kFlightSize; ++i) {
             g_aircraft[i].id = i;
             g_aircraft[i].remote = false;
@@ -190,9 +192,9 @@ public:
         *state = g_aircraft[id].state;
         return 1;
     }
-    int objGetOrderCount() override { return static_cast<int>(g_orderLog.size()); }
+    int objGetOrderCount() override { return static_cast<int>(g_orderLog.size() - g_flightFirstOrder); }
     const char* objGetOrderText(int index) override {
-        return index >= 0 && index < objGetOrderCount() ? g_orderLog[static_cast<size_t>(index)].c_str() : "";
+        return index >= 0 && index < objGetOrderCount() ? g_orderLog[g_flightFirstOrder + size_t(index)].c_str() : "";
     }
 
 private:

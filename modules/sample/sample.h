@@ -61,9 +61,17 @@ public:
     // remote 1: aircraft `id` is flown by another computer ("REMOTEOBJECT"),
     // at `state` when given (else where it was); remote 0: by this one again.
     virtual void objSetRemote(int id, int remote, const AircraftState* state) = 0;
-    // The orders taken since the run started, oldest first ("Wingman 2: Break").
+    // The orders taken in the flight flying or flown last, oldest first
+    // ("Wingman 2: Break"); objStartFlight begins a new list.
     virtual int objGetOrderCount() = 0;
     virtual const char* objGetOrderText(int index) = 0;
+};
+
+// ---- "MMG" with what the flight needs to know of the session ----------------
+class ISampleMissions : public IMissionManager {
+public:
+    // 1 once a network session brought the network layer ("NET") up.
+    virtual int mmgNetworkStarted() = 0;
 };
 
 // ---- "NET" with the flight shared by the players of a session --------------

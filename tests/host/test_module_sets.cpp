@@ -6,6 +6,7 @@
 #include "host/module_sets.h"
 #include "host/startup_settings.h"
 #include "tests/filemanager/log_recorder.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
 #include "varn/flt.h"
@@ -85,6 +86,7 @@ public:
         SetCurrentDirectoryA(m_previous.Path());
     }
     bool Up() const { return m_up; }
+    ScratchDir& Dir() { return m_dir; }
 
 private:
     testsupport::WorkingDirGuard m_previous;
@@ -94,12 +96,31 @@ private:
 
 bool CatalogOpen(const char* path) { return TheFileManager().FindCatalog(path) != nullptr; }
 
+// The box and log line of a DLL that cannot be loaded: its name, the startup.ini
+// key that named it (as the start-up sequence wrote it back) and the reason.
+void ExpectToldUnloadable(GameDirectory& game, const char* name, const std::string& reason,
+                          const std::vector<std::string>& boxes, const LogRecorder& log) {
+    const std::string prefix = std::string("The module ") + name + " ([System] ";
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string& box = boxes[0];
+    ASSERT_EQ(box.find(prefix), 0u) << box;
+    const std::string key = box.substr(prefix.size(), box.find(' ', prefix.size()) - prefix.size());
+    EXPECT_NE(testsupport::ReadWholeFile(game.Dir().File("startup.ini")).find(key + "=" + name + "\r\n"),
+              std::string::npos)
+        << key;
+    EXPECT_EQ(box, prefix + key + " in startup.ini) cannot be loaded: " + reason + ".\n" +
+                       game.Dir().File(std::string("System\\") + name) + "\n\nVarn ends.");
+    EXPECT_TRUE(log.HasError(box)) << log.All();
+}
+
 TEST(ModuleSets, ASetThatCannotBeLoadedIsRefusedWithItsMessage) {
+    TheStartupSettings().window.showBoxes = 1;
     for (const Refusal& row : kRefusals) {
         SCOPED_TRACE(row.error);
         LogRecorder log;
         GameDirectory game(row.missingModule, row.skippedId);
         ASSERT_TRUE(game.Up());
+        testsupport::MessageBoxWatcher watcher("Varn", GetCurrentProcessId());
         int started = StartupSequence("");
         if (row.set == Set::Base) {
             EXPECT_EQ(started, 0);
@@ -117,6 +138,35 @@ TEST(ModuleSets, ASetThatCannotBeLoadedIsRefusedWithItsMessage) {
         UnloadBaseSet();
         EXPECT_TRUE(log.HasError(row.error)) << log.All();
         EXPECT_EQ(TheDllLibraryManager().LibraryCount(), 0);
+        if (row.missingModule)
+            ExpectToldUnloadable(game, row.missingModule, "no such file (error 126)", watcher.Texts(), log);
+        else
+            EXPECT_TRUE(watcher.Texts().empty());
+    }
+}
+
+// A file that is no DLL of this program's width is named with that reason;
+// without boxes it is only logged.
+TEST(ModuleSets, AModuleOfTheWrongKindIsNamedWithItsReason) {
+    const std::string reason = sizeof(void*) == 8 ? "not a 64-bit Windows DLL (error 193)"
+                                                  : "not a 32-bit Windows DLL (error 193)";
+    for (int boxes : {1, 0}) {
+        LogRecorder log;
+        GameDirectory game(nullptr, nullptr);
+        ASSERT_TRUE(game.Up());
+        ASSERT_TRUE(game.Dir().Write("System\\TerrainEngine.dll", std::string(4096, 'M')));
+        TheStartupSettings().window.showBoxes = boxes;
+        testsupport::MessageBoxWatcher watcher("Varn", GetCurrentProcessId());
+        EXPECT_EQ(StartupSequence(""), 0);
+        UnloadBaseSet();
+        if (boxes) {
+            ExpectToldUnloadable(game, "TerrainEngine.dll", reason, watcher.Texts(), log);
+        } else {
+            EXPECT_TRUE(watcher.Texts().empty());
+            EXPECT_NE(log.All().find("The module TerrainEngine.dll ([System] TerrainEngineDLL in startup.ini) "
+                                     "cannot be loaded: " + reason),
+                      std::string::npos);
+        }
     }
 }
 

@@ -102,7 +102,14 @@ struct Scenario {
     int exitCode;
     bool exact;  // the whole journal; otherwise these lines in this order among others
     Lines journal;
+    Lines boxes = {};  // "caption: text" of each box shown, $G for the game directory
 };
+
+// The box of a module that cannot be loaded from the game's System directory.
+std::string UnloadableBox(const std::string& file, const char* key, const char* reason) {
+    return "Varn: The module " + file + " ([System] " + key + " in startup.ini) cannot be loaded: " + reason +
+           ".\n$G\\System\\" + file + "\n\nVarn ends.";
+}
 
 // A full-screen window covers the primary monitor; the probe's line for it.
 std::string FullScreenWindowLine() {
@@ -134,7 +141,16 @@ std::vector<Scenario> Scenarios() {
              MenuRun("MainScreen", 0) + kMenuUnload + kBaseTeardown},
         {"MissingMenuDll", nullptr, kQuit, {"MenuSystem.dll"}, 1, true,
          kBaseStart + Lines{"DirectDraw.dll InitDLL DSP", "Fader.dll InitDLL", "Fader.dll ExitDLL",
-                            "DirectDraw.dll ExitDLL"} + kBaseTeardown},
+                            "DirectDraw.dll ExitDLL"} + kBaseTeardown,
+         {UnloadableBox("MenuSystem.dll", "MenuSystemDLL", "no such file (error 126)")}},
+        // The flight set's DLL misspelt in startup.ini: the box comes when F is pressed.
+        {"FlightDllNamedWrongly", "[System]\nFlightEngineDLL=FlightEngin2.dll\n", "[MNU]\nRun=0\n", {}, 1, false,
+         Lines{"MNU mnuRun($G\\Menu, $G\\Menu\\MenuSystem.ini, MainScreen) = 0", "Fader.dll InitDLL"} +
+             Lines(kFlightUnload.begin() + 1, kFlightUnload.end()) + kBaseTeardown,
+         {UnloadableBox("FlightEngin2.dll", "FlightEngineDLL", "no such file (error 126)")}},
+        // [Debug] CrashBox=FALSE leaves the box out; the exit code stays 1.
+        {"MissingMenuDllWithoutBoxes", "[Debug]\nCrashBox=FALSE\n", kQuit, {"MenuSystem.dll"}, 1, false,
+         Lines{"Fader.dll ExitDLL", "DirectDraw.dll ExitDLL"} + kBaseTeardown},
         {"MenuVersionRefused", nullptr, "[MNU]\nVersion=1\n", {}, 1, true,
          kBaseStart + kMenuLoad + Lines{"MNU mnuSetVersion(v02.19.07) = 1"} + kMenuUnload + kBaseTeardown},
         {"FlightVersionRefused", nullptr, "[MNU]\nRun=0\n[FLT]\nVersion=1\n", {}, 1, true,
@@ -159,7 +175,8 @@ std::vector<Scenario> Scenarios() {
          Lines(kBaseStart.begin(), kBaseStart.begin() + 12) +
              Lines{"TER terExit()", "OBJ objExit()", "TerrainEngine.dll ExitDLL", "ObjectManager.dll ExitDLL",
                    "ControlMap.dll ExitDLL", "TextUSEnglish.dll ExitDLL", "DirectSound.dll ExitDLL",
-                   "DirectInput.dll ExitDLL"}},
+                   "DirectInput.dll ExitDLL"},
+         {UnloadableBox("MissionManager.dll", "MissionManagerDLL", "no such file (error 126)")}},
         {"DelayedFreeOfAHeldModule", nullptr, "[MNU]\nRun=0,1\n[FLT]\nHold=GFX\n", {}, 1, true,
          kBaseStart + kMenuLoad + kMenuVersion + MenuRun("MainScreen", 0) + kMenuUnload + kFlightLoad +
              Lines{"FLT fltSetVersion(v02.19.07) = 0", "HLD hold(GFX) = 1",
@@ -264,6 +281,17 @@ protected:
         return lines;
     }
 
+    // The boxes of the latest run, the game directory written as $G.
+    Lines Boxes() {
+        Lines boxes = m_boxes;
+        m_boxes.clear();
+        for (std::string& box : boxes) {
+            for (size_t at; (at = box.find(Game().Path())) != std::string::npos;)
+                box.replace(at, strlen(Game().Path()), "$G");
+        }
+        return boxes;
+    }
+
     bool Exists(const std::string& name) {
         DWORD attributes = GetFileAttributesA(Game().File(name).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -286,7 +314,8 @@ TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModulesAndASecondChan
     EXPECT_TRUE(Exists("ScreenShots"));
     EXPECT_TRUE(Exists("Missions"));
     EXPECT_TRUE(Journal().empty());
-    EXPECT_TRUE(m_boxes.empty());
+    // Without its modules the game cannot start, and says so.
+    EXPECT_EQ(Boxes(), Lines{UnloadableBox("DirectInput.dll", "InputManagerDLL", "no such file (error 126)")});
     // A second start finds every key and changes neither file.
     EXPECT_EQ(RunVarn(), 1);
     EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")), WithCrLf(SourceFile("default_startup.ini")));
@@ -343,7 +372,7 @@ TEST_F(VarnRun, Scenarios) {
             EXPECT_TRUE(ContainsInOrder(journal, scenario.journal))
                 << "expected in order:\n" << Show(scenario.journal) << "journal:\n" << Show(journal);
         }
-        EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
+        EXPECT_EQ(Boxes(), scenario.boxes);
     }
 }
 
@@ -380,6 +409,9 @@ TEST_F(VarnRun, LogFileOnlyWhenStartupIniNamesIt) {
     const std::string log = ReadWholeFile(Game().File("Varn.log"));
     EXPECT_NE(log.find("Options.ini not found!\r\n"), std::string::npos) << log;  // the first start's
     EXPECT_NE(log.find("info: Interface Manager deinitialized...\r\n"), std::string::npos) << log;
+    // Each module of a set is named with its key as it comes and goes.
+    EXPECT_NE(log.find("info: Module MenuSystem.dll ([System] MenuSystemDLL) loaded.\r\n"), std::string::npos);
+    EXPECT_NE(log.find("info: Module MenuSystem.dll ([System] MenuSystemDLL) freed.\r\n"), std::string::npos);
     const std::string written = ReadWholeFile(Game().File("startup.ini"));
     EXPECT_EQ(0u, written.find(startup)) << written;  // kept as it was, nothing added to [Debug]
     EXPECT_EQ(written.find("LogFile", sizeof startup), std::string::npos);
