@@ -33,6 +33,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
 install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake
   DESTINATION SDK/cmake)
+# The toolchain of this package's width, which the starter takes by itself.
+install(FILES ${CMAKE_TOOLCHAIN_FILE} DESTINATION SDK/cmake RENAME varn-toolchain.cmake)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/sdk/example-module DESTINATION SDK)
 
 set(CPACK_GENERATOR ZIP)

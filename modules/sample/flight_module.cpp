@@ -104,7 +104,7 @@ private:
     char m_pilots[kFlightSize][64] = {};
 };
 
-// The latest order a wingman took, shown at the top of the flight view for a
+// The latest order a wingman took, shown above the help line for a
 // few seconds of flight, so that the player sees the order was taken.
 class OrderNotice {
 public:
@@ -125,7 +125,7 @@ public:
         graphics->gfxSelectFont(font);
         graphics->gfxBeginText();
         graphics->gfxSetTextColor(&kYellow);
-        graphics->gfxDrawText(line, 0.02f, 0.03f, 0, 0);
+        graphics->gfxDrawText(line, 0.02f, 0.88f, 0, 0);  // above the help line, clear of the orders menu
         graphics->gfxEndText();
     }
 

@@ -1,11 +1,13 @@
-// The smallest useful module: it publishes one interface ("EXA") and uses
-// one host service (the clock "CLK") from it.
+// The smallest useful module: it publishes one interface ("EXA"), uses one
+// host service (the clock "CLK") from it, and reads the player's options
+// through "OPT" with the INI library.
 //
 // A module exports InitDLL and ExitDLL. InitDLL attaches the module's copy of
 // the service access layer, which takes the host services from the registry,
 // then publishes the module's interfaces with the module handle as owner.
 // ExitDLL withdraws them and detaches. Interfaces are abstract classes whose
 // slot order is the contract: add new operations at the end only.
+#include "ini/ini_file.h"
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "varn/varn.h"
@@ -38,12 +40,29 @@ public:
 
 Example g_example;
 
+// A value of the player's options file: the document "OPT" lends is read with
+// the INI library's access operations, then given back.
+int SoundVolume() {
+    void* service = nullptr;
+    if (!ShellGetRegistry()->GetInterface(VARN_ID_OPT, &service)) return -1;
+    IOptionsFile* options = static_cast<IOptionsFile*>(service);
+    IniFile* document = nullptr;
+    int volume = -1;
+    if (options->optGetIniFile(&document)) {
+        volume = document->GetInt("SoundOptions", "SoundVolume", -1);
+        options->optReleaseIniFile(&document);
+    }
+    ShellGetRegistry()->ReleaseInterface(VARN_ID_OPT, &service);
+    return volume;
+}
+
 }  // namespace
 
 extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
     ShellAttach(kOwner, registry);
     registry->RegisterInterface(kId, static_cast<IExample*>(&g_example), module);
-    LogInfo("example: ready at %.1f s", g_example.exaGetTime());  // written when [Debug] LogFile is set
+    // Written when [Debug] LogFile is set.
+    LogInfo("example: ready at %.1f s, sound volume %d", g_example.exaGetTime(), SoundVolume());
     return 1;
 }
 

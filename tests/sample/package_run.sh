@@ -21,5 +21,6 @@ printf '[System]\r\nExporterDLL=Example.dll\r\n' >>"$game/startup.ini"
 bash "$here/../../scripts/demo.sh" --game "$game" --out "$work/demo-out"
 code=$?
 [ $code -eq 0 ] || exit $code
-grep -q '^info: example: ready at' "$work/demo-out/Varn.log" || { echo "the starter module did not run"; exit 1; }
+grep -q '^info: example: ready at .* s, sound volume 100' "$work/demo-out/Varn.log" ||
+  { echo "the starter module did not run or did not read the options"; exit 1; }
 echo "the starter module ran in the unpacked game"

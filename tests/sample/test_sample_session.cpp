@@ -29,6 +29,7 @@ struct SampleGame {
     explicit SampleGame(const char* name) : dir(kGames + "\\" + name) {}
     bool SwitchLogOn() {
         std::string startup = ReadWholeFile(File("startup.ini"));
+        if (startup.find("LogFile=Varn.log") != std::string::npos) return Write("Varn.log", "");
         const size_t at = startup.find("LogFile=");
         return at != std::string::npos && Write("startup.ini", startup.insert(at + 8, "Varn.log"));
     }
@@ -122,6 +123,38 @@ TEST(SampleSession, TheJoinerReceivesTheHostsListsAndBothShowTheSessionScreen) {
     EXPECT_EQ("", Errors(joinerLog)) << joinerLog;
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_GT(ReadWholeFile(joiner.File("ScreenShots\\session.bmp")).size(), 54u);
+}
+
+// Two flights alone: the Debrief lists the orders of the flight just flown,
+// as many as its lines hold and then how many more; each order taken shows in
+// flight; no flight asks for the network layer.
+TEST(SampleSession, TheDebriefListsTheOrdersOfTheFlightJustFlown) {
+    SampleGame game("host");
+    ASSERT_TRUE(game.SwitchLogOn());
+    ASSERT_TRUE(game.Write("Demo.ini", "0 wait MainScreen\r\n0 key F\r\n0 wait Flight\r\n"
+                                       "0.2 key Tab\r\n0.2 key 1\r\n0.2 key Tab\r\n0.2 key 2\r\n0.2 key Tab\r\n"
+                                       "0.2 key 3\r\n0.2 key Escape\r\n0 wait Debrief\r\n0 key F\r\n"
+                                       "0 wait Flight\r\n0.2 key Tab\r\n0.2 key 4\r\n0.2 key Escape\r\n"
+                                       "0 wait Debrief\r\n0 key Q\r\n"));
+    testsupport::MessageBoxWatcher boxes(nullptr);
+    ASSERT_TRUE(game.Start(""));
+    EXPECT_EQ(1, game.process.Wait(120000));
+    DeleteFileA(game.File("Demo.ini").c_str());
+    const std::string log = game.Log();
+    size_t at = 0;
+    for (const char* line : {"info: flight: shows order taken: Wingman 4: Close formation",
+                             "info: flight: shows order taken: Wingman 4: Spread out",
+                             "info: flight: shows order taken: Wingman 4: Break",
+                             "info: menu: debrief lists 7 of the flight's 9 orders",
+                             "info: flight: shows order taken: Wingman 4: Return to base",
+                             "info: menu: debrief lists 3 of the flight's 3 orders"}) {
+        at = log.find(line, at);
+        EXPECT_NE(at, std::string::npos) << line << "\n" << log;
+        if (at == std::string::npos) break;
+    }
+    EXPECT_EQ(log.find("Interface NET"), std::string::npos) << log;
+    EXPECT_EQ("", Errors(log)) << log;
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 }  // namespace
