@@ -322,6 +322,22 @@ TEST_F(VarnRun, FirstStartWritesBothFilesAndEndsWithoutBaseModulesAndASecondChan
     EXPECT_EQ(ReadWholeFile(Game().File("Options.ini")), WithCrLf(SourceFile("default_options.ini")));
 }
 
+// Settings files that are not text are kept beside themselves before the
+// start rewrites them; the game starts as on a first start.
+TEST_F(VarnRun, SettingsFilesThatAreNotTextAreKeptBesideThemselves) {
+    PlaceModules({});
+    const std::string startup("[Window]\0\x01\x02garbage", 19), options(300, '\0');
+    ASSERT_TRUE(Game().Write("startup.ini", startup));
+    ASSERT_TRUE(Game().Write("Options.ini", options));
+    ASSERT_TRUE(Game().Write("Probe.ini", kQuit));
+    EXPECT_EQ(RunVarn(), 1);
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini.bad")), startup);
+    EXPECT_EQ(ReadWholeFile(Game().File("Options.ini.bad")), options);
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")).find('\0'), std::string::npos);
+    EXPECT_NE(ReadWholeFile(Game().File("Options.ini")).find("SoundVolume"), std::string::npos);
+    EXPECT_EQ(Journal(), kQuitAtFirstMenu);
+}
+
 // An intro movie plays before the first module loads. The movie lasts half a
 // minute unless stopped: while its window is up, the journal is read, and only
 // then is the movie stopped with Escape, so the reading falls inside the movie.
