@@ -28,12 +28,12 @@ void OptionIniFile::DestroyDocument() {
 IniFile* OptionIniFile::optOpen(const char* fileName) {
     // Holders are not told; their pointers no longer match the document.
     DestroyDocument();
-    // A document that writes its defaults back replaces a file that is not
-    // text; its bytes are kept beside it first.
-    if (!m_noWriteBack) KeepIfNotText(fileName);
     void* storage = ShellAlloc(sizeof(IniFile));
     if (storage) {
         m_document = new (storage) IniFile(fileName, m_noWriteBack ? 0 : 1, 0, IniFile::kDefaultExtra);
+        // A document that writes its defaults back replaces a file that is
+        // not text when it is saved; its bytes are kept beside it first.
+        if (!m_noWriteBack) KeepIfNotText(m_document->Path());
     }
     return m_document;
 }

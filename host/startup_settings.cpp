@@ -159,9 +159,9 @@ void ReadWindowSettings() {
 }
 
 int StartupSequence(const char* commandLine) {
-    // startup.ini is written back below; one that is not text is kept first.
-    KeepIfNotText(kStartupFile);
     IniFile startup(kStartupFile, 1, 0, IniFile::kDefaultExtra);
+    // startup.ini is written back below; one that is not text is kept first.
+    KeepIfNotText(startup.Path());
     const char* baseDirectory = appGetBaseDirectory();
 
     {

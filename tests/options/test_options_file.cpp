@@ -43,6 +43,20 @@ TEST_F(OptionsFileTest, OpenMakesADocumentThatWritesDefaultsBack) {
     EXPECT_EQ(holder, nullptr);
 }
 
+// The file a document that writes defaults back would replace is kept when
+// it is not text, found with the document's own extension.
+TEST_F(OptionsFileTest, AFileThatIsNotTextIsKeptOnlyWhenDefaultsAreWrittenBack) {
+    const std::string bytes("[Pilot]\0\xff", 9);
+    ASSERT_TRUE(Write("Options.INI", bytes));
+    m_options.optDisableWriteBack(1);
+    m_options.optOpen("Options");
+    EXPECT_FALSE(plat::FileIsPlain(".\\Options.INI.bad"));
+    m_options.optDisableWriteBack(0);
+    m_options.optOpen("Options");
+    EXPECT_TRUE(plat::FileIsPlain(".\\Options.INI.bad"));
+    EXPECT_EQ(Read("Options.INI.bad"), bytes);
+}
+
 TEST_F(OptionsFileTest, TheLastHolderToSaveRebuildsTheDocumentFromTheFile) {
     m_options.optOpen("Options.ini");
     IniFile* first = nullptr;
