@@ -78,6 +78,9 @@ TEST(PasswordKey, FailuresGiveTheRefusedKeyAndSayWhy) {
     EXPECT_STREQ("the session's salt is too short", reason);
     EXPECT_FALSE(PasswordKeyDerived(DerivePasswordKey("secret", nullptr, 16)));
     EXPECT_TRUE(PasswordKeyDerived(DerivePasswordKey("secret", Salt("VarnSalt"), 8)));
+    // Only all zeros reads as a failure.
+    EXPECT_TRUE(PasswordKeyDerived({0, 5}));
+    EXPECT_TRUE(PasswordKeyDerived({5, 0}));
 
     // The library's own refusal (no lanes) comes back as text, bounded by the buffer.
     uint8_t tag[16];
