@@ -16,8 +16,8 @@ struct Argon2Cost {
 };
 
 // What a password key costs: 32 MiB, two passes, one lane (the derivation runs
-// on one thread; more lanes would only slow the honest side). About a quarter
-// of a second for a 64-bit build under Wine on a busy two-core machine.
+// on one thread; more lanes would only slow the honest side). 0.15 to 0.45 s
+// for a 64-bit build under Wine on a busy two-core machine.
 extern const Argon2Cost kPasswordKeyCost;
 
 // The shortest salt Argon2 takes.
