@@ -1,6 +1,9 @@
 # The Windows package: the sample game ready to run, the modders' tools and
 # the module SDK, as one zip (cpack) laid out like this:
 #   Varn.exe, startup.ini, README.txt        the game directory itself
+#   libgcrypt-20.dll, libgpg-error-0.dll     the network layer's password key (LGPL DLLs:
+#                                            Windows finds a module's DLLs beside the program)
+#   Licenses\                                their copyright notices and the LGPL 2.1
 #   System\                                  module DLLs, varnComm.dll, the network layer
 #   Menu\ Flight\ Objects\ Speech\           the sample game's catalogs
 #   Demo\Demo.ini                            the demo script (copy it next to Varn.exe)
@@ -14,6 +17,18 @@ set(data ${CMAKE_SOURCE_DIR}/modules/sample/data)
 install(TARGETS Varn RUNTIME DESTINATION .)
 install(FILES ${data}/startup.ini DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/sdk/README.txt DESTINATION .)
+install(FILES ${VARN_CRYPTO_DLLS} DESTINATION .)
+foreach(notice "libgcrypt-mingw-w64-dev/copyright|libgcrypt.txt" "libgpg-error-mingw-w64-dev/copyright|libgpg-error.txt"
+    "../common-licenses/LGPL-2.1|LGPL-2.1.txt")
+  string(REPLACE "|" ";" notice ${notice})
+  list(GET notice 0 from)
+  list(GET notice 1 to)
+  if(EXISTS /usr/share/doc/${from})
+    install(FILES /usr/share/doc/${from} DESTINATION Licenses RENAME ${to})
+  else()
+    message(WARNING "/usr/share/doc/${from} is missing: the package goes without ${to}")
+  endif()
+endforeach()
 install(TARGETS ${VARN_SAMPLE_MODULES} varnComm varn_net_layer RUNTIME DESTINATION System LIBRARY DESTINATION System)
 install(DIRECTORY ${VARN_SAMPLE_CATALOG_DIR}/ DESTINATION .)
 install(FILES ${data}/Demo.ini ${data}/DemoHost.ini ${data}/DemoJoiner.ini DESTINATION Demo)

@@ -46,6 +46,8 @@ install_missing() {
   missing unzip have unzip                                   && need+=(unzip)
   missing zlib1g-dev test -e /usr/include/zlib.h             && need+=(zlib1g-dev)
   missing libinih-dev test -e /usr/include/ini.h             && need+=(libinih-dev)
+  missing libgcrypt20-dev test -e /usr/include/gcrypt.h     && need+=(libgcrypt20-dev)
+  missing libgcrypt-mingw-w64-dev test -e /usr/i686-w64-mingw32/bin/libgcrypt-20.dll -a -e /usr/x86_64-w64-mingw32/bin/libgcrypt-20.dll && need+=(libgcrypt-mingw-w64-dev)
 
   # packages | the check that they are there | what goes without them. 32-bit
   # Wine comes with the i386 OpenGL it draws with, libGL and Mesa's drivers

@@ -14,6 +14,19 @@ echo "package: $(basename "$zip"), $(stat -c %s "$zip") bytes"
 unzip -q "$zip" -d "$work/unpacked" || exit 1
 game=$(ls -d "$work"/unpacked/Varn-*)
 
+# Windows looks for a module's DLLs beside the program, not in System\: every
+# library DLL that Varn.exe or a module imports (libgcrypt's, for the network
+# layer's password key) must lie beside Varn.exe.
+for dll in libgcrypt-20.dll libgpg-error-0.dll; do
+  [ -f "$game/$dll" ] || { echo "the package has no $dll beside Varn.exe"; exit 1; }
+done
+for program in "$game"/Varn.exe "$game"/*.dll "$game"/System/*.dll; do
+  for import in $(objdump -p "$program" | sed -n 's/^[[:space:]]*DLL Name: \(lib.*\.dll\)$/\1/p'); do
+    [ -f "$game/$import" ] || { echo "$(basename "$program") imports $import, which is not beside Varn.exe"; exit 1; }
+  done
+done
+echo "the DLLs the modules import lie beside Varn.exe"
+
 SDK=$game/SDK bash "$here/build_starter.sh" "$build" "$work/starter" "$toolchain_name" || exit 1
 cp "$work/starter/build/Example.dll" "$game/System/" || exit 1
 printf '[System]\r\nExporterDLL=Example.dll\r\n' >>"$game/startup.ini"

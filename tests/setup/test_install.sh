@@ -26,7 +26,7 @@ check() {  # check DESCRIPTION COMMAND...
 }
 
 run() {  # run REFUSED-PACKAGES: install_missing's output in $out, its result in $rc, the calls in $LOG
-  export LOG=$dir/log REFUSE=$1 VARN_APT_BACKOFF=0 VARN_TREAT_MISSING="cmake wine64 wine32:i386 qstat xdotool"
+  export LOG=$dir/log REFUSE=$1 VARN_APT_BACKOFF=0 VARN_TREAT_MISSING="cmake wine64 libgcrypt-mingw-w64-dev wine32:i386 qstat xdotool"
   : >"$LOG"
   out=$(PATH="$dir/bin:$PATH" bash -c 'source "$1" && install_missing' - "$common" 2>&1)
   rc=$?
@@ -36,7 +36,7 @@ run "qstat wine32:i386"
 check "a failing update and refused optional packages do not end the run" test "$rc" -eq 0
 check "update is tried three times" test "$(grep -c '^apt-get update' "$LOG")" -eq 3
 check "the failed lists are reported once" test "$(grep -c 'package lists could not be fetched' <<<"$out")" -eq 1
-check "the required group is asked for in one line" grep -q '^apt-get install .* cmake .*wine64' "$LOG"
+check "the required group is asked for in one line" grep -q '^apt-get install .* cmake .*wine64 .*libgcrypt-mingw-w64-dev' "$LOG"
 check "each optional package is asked for on its own" grep -q '^apt-get install -y -qq --no-install-recommends qstat$' "$LOG"
 check "the refused query client is named with what is skipped" \
   grep -qx '== qstat could not be installed: the server-query checks are skipped' <<<"$out"
