@@ -1,26 +1,36 @@
+// NameIndex: open addressing over the folded names' hashes, linear probing,
+// at most half the slots in use.
 #include "files/catalog_index.h"
 
-#include "platform/platform.h"
+#include "files/strings.h"
 #include "shell/shell_memory.h"
+
+#include <cstring>
 
 namespace {
 
-uint32_t FoldedHash(const char* text) {
-    uint32_t hash = 2166136261u;  // FNV-1a over the case-folded bytes
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        hash ^= static_cast<uint32_t>(plat::UpperChar(*p));
-        hash *= 16777619u;
+inline unsigned char FoldByte(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+// name equals the length bytes of key but for ASCII letter case, and ends there.
+bool FoldedEqual(const char* name, const char* key, size_t length) {
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(name);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(key);
+    for (size_t i = 0; i < length; ++i) {
+        if (FoldByte(x[i]) != FoldByte(y[i])) return false;  // also where name ends first
     }
-    return hash;
+    return x[length] == 0;
 }
 
-bool FoldedEqual(const char* a, const char* b) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (; *x && *y; ++x, ++y) {
-        if (plat::UpperChar(*x) != plat::UpperChar(*y)) return false;
+bool HasHighByte(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
     }
-    return *x == *y;
+    return false;
+}
+
+inline uint64_t Mix(uint64_t hash, uint64_t word) {
+    hash = (hash ^ FoldWord(word)) * 0xFF51AFD7ED558CCDull;
+    return hash ^ (hash >> 29);
 }
 
 template <class T>
@@ -30,39 +40,59 @@ T* AllocArray(uint32_t count) {
 
 }  // namespace
 
+uint32_t FoldedHash(const char* text, size_t length) {
+    uint64_t hash = 0x9E3779B97F4A7C15ull ^ length;
+    for (; length >= 8; text += 8, length -= 8) {
+        uint64_t word;
+        memcpy(&word, text, 8);
+        hash = Mix(hash, word);
+    }
+    if (length) {
+        uint64_t word = 0;
+        memcpy(&word, text, length);
+        hash = Mix(hash, word);
+    }
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
+
 bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
     Free();
-    if (!nameAt || count < 0) return false;
+    if (!nameAt || count < 0 || count >= kChained) return false;
     uint32_t size = 8;
     while (size < static_cast<uint32_t>(count) * 2) size *= 2;
     uint32_t items = count ? static_cast<uint32_t>(count) : 1;
-    m_slots = AllocArray<int32_t>(size);
-    m_hashes = AllocArray<uint32_t>(items);
+    m_slots = AllocArray<Slot>(size);
     m_next = AllocArray<int32_t>(items);
     m_tail = AllocArray<int32_t>(items);
-    if (!m_slots || !m_hashes || !m_next || !m_tail) {
+    if (!m_slots || !m_next || !m_tail) {
         Free();
         return false;
     }
     m_table = table;
     m_nameAt = nameAt;
     m_mask = size - 1;
-    for (uint32_t i = 0; i < size; ++i) m_slots[i] = -1;
+    memset(m_slots, 0xFF, sizeof(Slot) * size);  // every head -1
     for (int32_t i = 0; i < count; ++i) {
         const char* name = nameAt(table, i);
         if (!name) name = "";
-        uint32_t hash = FoldedHash(name);
-        m_hashes[i] = hash;
-        m_next[i] = -1;
-        for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-            int32_t head = m_slots[slot];
-            if (head < 0) {
-                m_slots[slot] = i;
-                m_tail[i] = i;
+        const size_t length = strlen(name);
+        const uint32_t hash = FoldedHash(name, length);
+        for (uint32_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+            Slot& slot = m_slots[at];
+            if (slot.head < 0) {
+                slot.hash = hash;
+                slot.head = i;
                 break;
             }
-            if (m_hashes[head] == hash && FoldedEqual(nameAt(table, head), name)) {
+            const int32_t head = slot.head & ~kChained;
+            if (slot.hash == hash && FoldedEqual(nameAt(table, head), name, length)) {
+                if (!(slot.head & kChained)) {
+                    slot.head |= kChained;
+                    m_tail[head] = head;
+                }
                 m_next[m_tail[head]] = i;  // items arrive in ascending order
+                m_next[i] = -1;
                 m_tail[head] = i;
                 break;
             }
@@ -73,11 +103,9 @@ bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
 
 void NameIndex::Free() {
     if (m_slots) ShellFree(m_slots);
-    if (m_hashes) ShellFree(m_hashes);
     if (m_next) ShellFree(m_next);
     if (m_tail) ShellFree(m_tail);
     m_slots = nullptr;
-    m_hashes = nullptr;
     m_next = nullptr;
     m_tail = nullptr;
     m_table = nullptr;
@@ -85,13 +113,38 @@ void NameIndex::Free() {
     m_mask = 0;
 }
 
-int32_t NameIndex::FindGroup(const char* key) const {
-    if (!m_slots || !key) return -1;
-    uint32_t hash = FoldedHash(key);
-    for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-        int32_t head = m_slots[slot];
-        if (head < 0) return -1;
-        const char* name = m_nameAt(m_table, head);
-        if (m_hashes[head] == hash && FoldedEqual(name ? name : "", key)) return head;
+const NameIndex::Slot* NameIndex::FindSlot(const char* key, size_t length, uint32_t hash) const {
+    for (uint32_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+        const Slot& slot = m_slots[at];
+        if (slot.head < 0) return nullptr;
+        if (slot.hash == hash) {
+            const char* name = m_nameAt(m_table, slot.head & ~kChained);
+            if (FoldedEqual(name ? name : "", key, length)) return &slot;
+        }
     }
+}
+
+int32_t NameIndex::Find(const char* key, int32_t start) const {
+    if (!m_slots || !key) return -1;
+    const size_t length = strlen(key);
+    const Slot* slot = FindSlot(key, length, FoldedHash(key, length));
+    if (!slot) return -1;
+    // Bytes of 0x80 and above may begin double-byte characters (lead bytes
+    // are never ASCII in any code page), which the table's comparison takes
+    // whole: then it decides for every item.
+    const bool exact = HasHighByte(key, length);
+    auto matches = [&](int32_t item) {
+        if (!exact) return true;
+        const char* name = m_nameAt(m_table, item);
+        return StringsEqual(name ? name : "", key, false);
+    };
+    const int32_t head = slot->head & ~kChained;
+    if (!(slot->head & kChained)) return matches(head) ? head : -1;
+    int32_t first = -1;
+    for (int32_t item = head; item >= 0; item = m_next[item]) {
+        if (!matches(item)) continue;
+        if (item >= start) return item;
+        if (first < 0) first = item;
+    }
+    return first;
 }
