@@ -231,12 +231,14 @@ bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
         m_extensions[m_extensionCount++] = stored;
     }
     m_extensionCursor = m_extensionCount - 1;
+    memset(m_names + m_namesUsed, 0, NameIndex::kReadPast);  // StoreName keeps the room
     return true;
 }
 
 // Keeps the text of a record (up to its first zero byte, within length bytes,
 // cut to size - 1 bytes on a character boundary) in capitals in the name
-// block; null when memory runs out. Names already kept move with the block.
+// block, with room for the index to read past the last name; null when
+// memory runs out. Names already kept move with the block.
 const char* CatalogFile::StoreName(const unsigned char* bytes, uint32_t length, int size) {
     const char* text = reinterpret_cast<const char*>(bytes);
     if (const void* zero = memchr(text, 0, length)) length = static_cast<uint32_t>(static_cast<const char*>(zero) - text);
@@ -249,9 +251,10 @@ const char* CatalogFile::StoreName(const unsigned char* bytes, uint32_t length, 
         text = cut;
         length = static_cast<uint32_t>(strlen(cut));
     }
-    if (m_namesCapacity - m_namesUsed < length + 1) {
+    const uint32_t needed = length + 1 + NameIndex::kReadPast;
+    if (m_namesCapacity - m_namesUsed < needed) {
         uint32_t capacity = m_namesCapacity * 2;
-        if (capacity < m_namesUsed + length + 1) capacity = m_namesUsed + length + 1;
+        if (capacity < m_namesUsed + needed) capacity = m_namesUsed + needed;
         char* names = static_cast<char*>(ShellAlloc(capacity));
         if (!names) return nullptr;
         memcpy(names, m_names, m_namesUsed);

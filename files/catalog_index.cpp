@@ -9,28 +9,68 @@
 
 namespace {
 
-inline unsigned char FoldByte(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+const uint64_t kHighBits = 0x8080808080808080ull;
+const char kNoName[NameIndex::kReadPast + 1] = {};
 
-// name equals the length bytes of key but for ASCII letter case, and ends there.
+inline uint64_t LoadWord(const char* text) {
+    uint64_t word;
+    memcpy(&word, text, 8);
+    return word;
+}
+
+inline uint64_t LoadByte(const char* text, size_t at) { return static_cast<unsigned char>(text[at]); }
+
+// length (1 to 7) bytes of a text as one word, the rest zero, without reading
+// past them: two overlapping 4-byte loads, or for up to 3 bytes the first,
+// middle and last byte (with the length in the hash these tell the text).
+inline uint64_t LoadTail(const char* text, size_t length) {
+    if (length >= 4) {
+        uint32_t low, high;
+        memcpy(&low, text, 4);
+        memcpy(&high, text + length - 4, 4);
+        return low | static_cast<uint64_t>(high) << (8 * (length - 4));
+    }
+    return LoadByte(text, 0) | LoadByte(text, length / 2) << 8 | LoadByte(text, length - 1) << 16;
+}
+
+// name equals the length bytes of key but for ASCII letter case, and ends
+// there. A name shorter than key differs in the word that holds its zero
+// byte (key has none), so name is read at most kReadPast bytes past its end.
 bool FoldedEqual(const char* name, const char* key, size_t length) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(name);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(key);
-    for (size_t i = 0; i < length; ++i) {
-        if (FoldByte(x[i]) != FoldByte(y[i])) return false;  // also where name ends first
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        if (FoldWord(LoadWord(name + i)) != FoldWord(LoadWord(key + i))) return false;
     }
-    return x[length] == 0;
+    for (; i < length; ++i) {
+        const unsigned char a = static_cast<unsigned char>(name[i]);
+        const unsigned char b = static_cast<unsigned char>(key[i]);
+        if (a != b && FoldWord(a) != FoldWord(b)) return false;  // also where name ends first
+    }
+    return name[length] == 0;
 }
 
-bool HasHighByte(const char* text, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
-    }
-    return false;
-}
-
-inline uint64_t Mix(uint64_t hash, uint64_t word) {
-    hash = (hash ^ FoldWord(word)) * 0xFF51AFD7ED558CCDull;
+inline uint64_t Mix(uint64_t hash, uint64_t folded) {
+    hash = (hash ^ folded) * 0xFF51AFD7ED558CCDull;
     return hash ^ (hash >> 29);
+}
+
+// FoldedHash, and in *high whether any byte is 0x80 or above.
+uint32_t HashText(const char* text, size_t length, bool* high) {
+    uint64_t hash = 0x9E3779B97F4A7C15ull ^ length;
+    uint64_t bits = 0;
+    for (; length >= 8; text += 8, length -= 8) {
+        const uint64_t word = LoadWord(text);
+        bits |= word;
+        hash = Mix(hash, FoldWord(word));
+    }
+    if (length) {
+        const uint64_t word = LoadTail(text, length);
+        bits |= word;
+        hash = Mix(hash, FoldWord(word));
+    }
+    *high = (bits & kHighBits) != 0;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
 template <class T>
@@ -41,19 +81,8 @@ T* AllocArray(uint32_t count) {
 }  // namespace
 
 uint32_t FoldedHash(const char* text, size_t length) {
-    uint64_t hash = 0x9E3779B97F4A7C15ull ^ length;
-    for (; length >= 8; text += 8, length -= 8) {
-        uint64_t word;
-        memcpy(&word, text, 8);
-        hash = Mix(hash, word);
-    }
-    if (length) {
-        uint64_t word = 0;
-        memcpy(&word, text, length);
-        hash = Mix(hash, word);
-    }
-    hash *= 0xC4CEB9FE1A85EC53ull;
-    return static_cast<uint32_t>(hash ^ (hash >> 32));
+    bool high;
+    return HashText(text, length, &high);
 }
 
 bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
@@ -75,7 +104,7 @@ bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
     memset(m_slots, 0xFF, sizeof(Slot) * size);  // every head -1
     for (int32_t i = 0; i < count; ++i) {
         const char* name = nameAt(table, i);
-        if (!name) name = "";
+        if (!name) name = kNoName;
         const size_t length = strlen(name);
         const uint32_t hash = FoldedHash(name, length);
         for (uint32_t at = hash & m_mask;; at = (at + 1) & m_mask) {
@@ -119,7 +148,7 @@ const NameIndex::Slot* NameIndex::FindSlot(const char* key, size_t length, uint3
         if (slot.head < 0) return nullptr;
         if (slot.hash == hash) {
             const char* name = m_nameAt(m_table, slot.head & ~kChained);
-            if (FoldedEqual(name ? name : "", key, length)) return &slot;
+            if (FoldedEqual(name ? name : kNoName, key, length)) return &slot;
         }
     }
 }
@@ -127,12 +156,12 @@ const NameIndex::Slot* NameIndex::FindSlot(const char* key, size_t length, uint3
 int32_t NameIndex::Find(const char* key, int32_t start) const {
     if (!m_slots || !key) return -1;
     const size_t length = strlen(key);
-    const Slot* slot = FindSlot(key, length, FoldedHash(key, length));
-    if (!slot) return -1;
     // Bytes of 0x80 and above may begin double-byte characters (lead bytes
     // are never ASCII in any code page), which the table's comparison takes
     // whole: then it decides for every item.
-    const bool exact = HasHighByte(key, length);
+    bool exact;
+    const Slot* slot = FindSlot(key, length, HashText(key, length, &exact));
+    if (!slot) return -1;
     auto matches = [&](int32_t item) {
         if (!exact) return true;
         const char* name = m_nameAt(m_table, item);

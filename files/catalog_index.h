@@ -40,8 +40,11 @@ public:
     NameIndex(const NameIndex&) = delete;
     NameIndex& operator=(const NameIndex&) = delete;
 
-    // Indexes count names (nameAt never null, "" for none); false (and no
-    // index) when memory runs out. The table must outlive the index.
+    // Every name must be readable this many bytes past its zero byte.
+    static const int kReadPast = 7;
+
+    // Indexes count names (nameAt null for none); false (and no index) when
+    // memory runs out. The table and its names must outlive the index.
     bool Build(const void* table, int32_t count, NameAt nameAt);
     void Free();
     bool IsBuilt() const { return m_slots != nullptr; }
