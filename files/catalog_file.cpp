@@ -1,5 +1,6 @@
 #include "files/catalog_file.h"
 
+#include "files/rotating_find.h"
 #include "files/strings.h"
 #include "platform/platform.h"
 #include "shell/log.h"
@@ -9,37 +10,39 @@
 #include <cstring>
 
 // Reads the tables through a buffer, so that a catalog of many thousand
-// records costs a few reads rather than three per record.
+// records costs a few reads rather than three per record, and hands out the
+// bytes of a record where they lie in the buffer.
 class TableReader {
 public:
     explicit TableReader(int descriptor) : m_descriptor(descriptor) {}
-    // Bytes copied into destination: size, or fewer at the end of the file.
-    uint32_t Read(void* destination, uint32_t size) {
-        unsigned char* out = static_cast<unsigned char*>(destination);
-        uint32_t done = 0;
-        while (done < size) {
-            if (m_begin == m_end && !Fill()) break;
-            uint32_t chunk = m_end - m_begin;
-            if (chunk > size - done) chunk = size - done;
-            memcpy(out + done, m_buffer + m_begin, chunk);
-            m_begin += chunk;
-            done += chunk;
-        }
-        return done;
+    // The next size bytes (size at most the buffer's size), contiguous; null
+    // when the file ends before them.
+    const unsigned char* Take(uint32_t size) {
+        if (m_end - m_begin < size && !Refill(size)) return nullptr;
+        const unsigned char* bytes = m_buffer + m_begin;
+        m_begin += size;
+        return bytes;
     }
-    bool ReadWord(uint32_t* value) {
-        unsigned char bytes[4];
-        if (Read(bytes, 4) != 4) return false;
+    bool TakeWord(uint32_t* value) {
+        const unsigned char* bytes = Take(4);
+        if (!bytes) return false;
         *value = DecodeLittle32(bytes);
         return true;
     }
 
 private:
-    bool Fill() {
-        int got = plat::FileRead(m_descriptor, m_buffer, sizeof m_buffer);
-        if (got <= 0) return false;
+    // Moves the unread bytes to the front and reads until size bytes are there.
+    bool Refill(uint32_t size) {
+        if (size > sizeof m_buffer) return false;
+        const uint32_t rest = m_end - m_begin;
+        memmove(m_buffer, m_buffer + m_begin, rest);
         m_begin = 0;
-        m_end = static_cast<uint32_t>(got);
+        m_end = rest;
+        while (m_end < size) {
+            int got = plat::FileRead(m_descriptor, m_buffer + m_end, sizeof m_buffer - m_end);
+            if (got <= 0) return false;
+            m_end += static_cast<uint32_t>(got);
+        }
         return true;
     }
 
@@ -51,17 +54,44 @@ private:
 
 namespace {
 
-const char* EntryName(const void* item) { return static_cast<const CatalogEntry*>(item)->name; }
-const char* ExtensionName(const void* item) { return static_cast<const char*>(item); }
+const char* EntryNameAt(const void* table, int32_t index) { return static_cast<const CatalogEntry*>(table)[index].name; }
+const char* ExtensionAt(const void* table, int32_t index) { return static_cast<const char* const*>(table)[index]; }
 
-const char* EntryNameAt(const void* table, int32_t index) {
-    const void* item = static_cast<const PointerArray*>(table)->At(index);
-    return item ? EntryName(item) : nullptr;
+// Walks a table of names for RotatingFind, comparing each with key.
+struct NameWalker {
+    const void* table;
+    NameIndex::NameAt nameAt;
+    const char* key;
+    int32_t index;
+    void Seek(int i) { index = i; }
+    void Next() { ++index; }
+    bool Matches() const { return StringsEqual(nameAt(table, index), key, false); }
+};
+
+// The rotating look-up of key in a table of count names: nothing for an empty
+// table or key (the cursor is left alone); else from the cursor (0 when none)
+// to the end, then from 0 up to it. A hit moves the cursor there, a miss sets
+// it to -1. Without an index the table is walked.
+bool FindName(const NameIndex* index, const void* table, int32_t count, NameIndex::NameAt nameAt, const char* key,
+              int32_t* cursor) {
+    if (count == 0 || IsEmptyString(key)) return false;
+    const int32_t start = *cursor < 0 ? 0 : *cursor;
+    int32_t found;
+    if (index && index->IsBuilt()) {
+        found = index->Find(key, start);
+    } else {
+        NameWalker walker{table, nameAt, key, 0};
+        found = RotatingFind(walker, count, start);
+    }
+    *cursor = found;
+    return found >= 0;
 }
 
-const char* ExtensionAt(const void* table, int32_t index) {
-    const void* item = static_cast<const PointerArray*>(table)->At(index);
-    return item ? ExtensionName(item) : nullptr;
+bool HasHighByte(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
+    }
+    return false;
 }
 
 bool IsAbsolute(const char* path) {
@@ -70,12 +100,7 @@ bool IsAbsolute(const char* path) {
 
 }  // namespace
 
-CatalogFile::~CatalogFile() {
-    Close();
-    // D3: the arrays' storage goes with the object.
-    m_entries.Free();
-    m_extensions.Free();
-}
+CatalogFile::~CatalogFile() { Close(); }
 
 bool CatalogFile::HasPath(const char* path) const { return StringsEqual(m_path, path, false); }
 
@@ -93,8 +118,8 @@ bool CatalogFile::Open(const char* path) {
     }
     m_descriptor = descriptor;
     TableReader reader(descriptor);
-    unsigned char bytes[kCatalogHeaderSize];
-    if (reader.Read(bytes, kCatalogHeaderSize) != static_cast<uint32_t>(kCatalogHeaderSize)) {  // O3
+    const unsigned char* bytes = reader.Take(kCatalogHeaderSize);
+    if (!bytes) {  // O3
         LogError("Error reading CatalogHeader for %s!", path);
         Close();
         return false;
@@ -126,21 +151,30 @@ bool CatalogFile::Open(const char* path) {
     m_descriptorPosition = -1;  // the tables were read through a buffer
     m_openFileCount = 0;
     // Without memory for an index the look-ups walk the tables instead.
-    m_entryIndex.Build(&m_entries, m_entries.Count(), EntryNameAt);
-    m_extensionIndex.Build(&m_extensions, m_extensions.Count(), ExtensionAt);
+    m_entryIndex.Build(m_entries, m_entryCount, EntryNameAt);
+    m_extensionIndex.Build(m_extensions, m_extensionCount, ExtensionAt);
     return true;
 }
 
 bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
     // O4. The tables never grow beyond the header's counts.
-    if (m_header.fileCount > static_cast<uint32_t>(kCatalogMaxItems) ||
-        !m_entries.Reserve(static_cast<int32_t>(m_header.fileCount))) {
+    const uint32_t files = m_header.fileCount;
+    const uint32_t extensions = m_header.extensionCount;
+    if (files > static_cast<uint32_t>(kCatalogMaxItems) ||
+        !(m_entries = static_cast<CatalogEntry*>(ShellAlloc(sizeof(CatalogEntry) * (files ? files : 1))))) {
         LogError("Unable to append new file header to the header list!");
         return false;
     }
-    for (uint32_t i = 0; i < m_header.fileCount; ++i) {
+    // Room for names of 15 bytes on average; the block grows for longer ones.
+    m_namesCapacity = files * 16 + (extensions < 65536 ? extensions : 65536) * 8 + 64;
+    if (!(m_names = static_cast<char*>(ShellAlloc(m_namesCapacity)))) {
+        m_namesCapacity = 0;
+        LogError("Unable to allocate memory for catalog header!");
+        return false;
+    }
+    for (uint32_t i = 0; i < files; ++i) {
         uint32_t offset = 0, nameLength = 0;
-        if (!reader.ReadWord(&offset) || !reader.ReadWord(&nameLength)) {
+        if (!reader.TakeWord(&offset) || !reader.TakeWord(&nameLength)) {
             LogError("Error while reading catalog %s: unable to read filename %d!", path, static_cast<int>(i));
             return false;
         }
@@ -148,46 +182,35 @@ bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
             LogError("Error while reading catalog %s: invalid filename length %d!", path, static_cast<int>(nameLength));
             return false;
         }
-        char name[kPathSize];
-        if (reader.Read(name, nameLength) != nameLength) {
+        const unsigned char* name = reader.Take(nameLength);
+        if (!name) {
             LogError("Error while reading catalog %s: unable to read filename %d!", path, static_cast<int>(i));
             return false;
         }
-        name[nameLength] = 0;  // the name ends inside its buffer even without a stored zero
-        CatalogEntry* entry = static_cast<CatalogEntry*>(ShellAlloc(sizeof(CatalogEntry)));
-        if (!entry) {
+        const char* stored = StoreName(name, nameLength, kPathSize);
+        if (!stored) {
             LogError("Unable to allocate memory for catalog header!");
             return false;
         }
-        entry->offset = offset;
-        entry->size = 0;
-        CopyString(entry->name, name, sizeof entry->name);
-        ToUpperString(entry->name);
-        if (!m_entries.Append(entry)) {
-            LogError("Unable to append new file header to the header list!");
-            ShellFree(entry);
-            return false;
-        }
+        CatalogEntry& entry = m_entries[m_entryCount++];
+        entry.offset = offset;
+        entry.size = 0;
+        entry.name = stored;
     }
+    m_entryCursor = m_entryCount - 1;  // reading leaves the cursor on the last record
     // O5.
-    int32_t count = m_entries.Count();
-    for (int32_t i = 0; i + 1 < count; ++i) {
-        CatalogEntry* entry = static_cast<CatalogEntry*>(m_entries.At(i));
-        entry->size = static_cast<const CatalogEntry*>(m_entries.At(i + 1))->offset - entry->offset;
-    }
-    if (count > 0) {
-        CatalogEntry* last = static_cast<CatalogEntry*>(m_entries.At(count - 1));
-        last->size = m_header.dataSize - (last->offset - static_cast<const CatalogEntry*>(m_entries.At(0))->offset);
-    }
+    const int32_t count = m_entryCount;
+    for (int32_t i = 0; i + 1 < count; ++i) m_entries[i].size = m_entries[i + 1].offset - m_entries[i].offset;
+    if (count > 0) m_entries[count - 1].size = m_header.dataSize - (m_entries[count - 1].offset - m_entries[0].offset);
     // O6.
-    if (m_header.extensionCount > static_cast<uint32_t>(kCatalogMaxItems) ||
-        !m_extensions.Reserve(static_cast<int32_t>(m_header.extensionCount))) {
+    if (extensions > static_cast<uint32_t>(kCatalogMaxItems) ||
+        !(m_extensions = static_cast<const char**>(ShellAlloc(sizeof(const char*) * (extensions ? extensions : 1))))) {
         LogError("Unable to append new extension to the extension list!");
         return false;
     }
-    for (uint32_t j = 0; j < m_header.extensionCount; ++j) {
+    for (uint32_t j = 0; j < extensions; ++j) {
         uint32_t length = 0;
-        if (!reader.ReadWord(&length)) {
+        if (!reader.TakeWord(&length)) {
             LogError("Error while reading catalog %s: unable to read extension %d!", path, static_cast<int>(j));
             return false;
         }
@@ -195,33 +218,71 @@ bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
             LogError("Error while reading catalog %s: invalid extension length %d!", path, static_cast<int>(length));
             return false;
         }
-        char text[kPathSize];
-        if (reader.Read(text, length) != length) {
+        const unsigned char* text = reader.Take(length);
+        if (!text) {
             LogError("Error while reading catalog %s: unable to read extension %d!", path, static_cast<int>(j));
             return false;
         }
-        text[length] = 0;
-        char* extension = static_cast<char*>(ShellAlloc(kCatalogExtensionSize));
-        if (!extension) {
+        const char* stored = StoreName(text, length, kCatalogExtensionSize);  // cut to 255 bytes
+        if (!stored) {
             LogError("Unable to allocate memory for catalog extension!");
             return false;
         }
-        CopyString(extension, text, kCatalogExtensionSize);  // cut to 255 bytes
-        ToUpperString(extension);
-        if (!m_extensions.Append(extension)) {
-            LogError("Unable to append new extension to the extension list!");
-            ShellFree(extension);
-            return false;
+        m_extensions[m_extensionCount++] = stored;
+    }
+    m_extensionCursor = m_extensionCount - 1;
+    memset(m_names + m_namesUsed, 0, NameIndex::kReadPast);  // StoreName keeps the room
+    return true;
+}
+
+// Keeps the text of a record (up to its first zero byte, within length bytes,
+// cut to size - 1 bytes on a character boundary) in capitals in the name
+// block, with room for the index to read past the last name; null when
+// memory runs out. Names already kept move with the block.
+const char* CatalogFile::StoreName(const unsigned char* bytes, uint32_t length, int size) {
+    const char* text = reinterpret_cast<const char*>(bytes);
+    if (const void* zero = memchr(text, 0, length)) length = static_cast<uint32_t>(static_cast<const char*>(zero) - text);
+    char cut[kPathSize];
+    if (length >= static_cast<uint32_t>(size)) {
+        char whole[kPathSize];
+        memcpy(whole, text, length);  // length < kCatalogTextLimit
+        whole[length] = 0;
+        CopyString(cut, whole, size);
+        text = cut;
+        length = static_cast<uint32_t>(strlen(cut));
+    }
+    const uint32_t needed = length + 1 + NameIndex::kReadPast;
+    if (m_namesCapacity - m_namesUsed < needed) {
+        uint32_t capacity = m_namesCapacity * 2;
+        if (capacity < m_namesUsed + needed) capacity = m_namesUsed + needed;
+        char* names = static_cast<char*>(ShellAlloc(capacity));
+        if (!names) return nullptr;
+        memcpy(names, m_names, m_namesUsed);
+        for (int32_t i = 0; i < m_entryCount; ++i) m_entries[i].name = names + (m_entries[i].name - m_names);
+        for (int32_t j = 0; j < m_extensionCount; ++j) m_extensions[j] = names + (m_extensions[j] - m_names);
+        ShellFree(m_names);
+        m_names = names;
+        m_namesCapacity = capacity;
+    }
+    char* stored = m_names + m_namesUsed;
+    memcpy(stored, text, length);
+    stored[length] = 0;
+    m_namesUsed += length + 1;
+    if (HasHighByte(stored, length)) {
+        ToUpperString(stored);  // double-byte characters keep their trail bytes
+    } else {
+        for (uint32_t i = 0; i < length; ++i) {
+            if (stored[i] >= 'a' && stored[i] <= 'z') stored[i] = static_cast<char>(stored[i] - 32);
         }
     }
-    return true;
+    return stored;
 }
 
 // Members must lie back to back, in record order, inside the file: offsets
 // out of order or a data size that does not cover the last record would give
 // sizes near 4 GiB, and members past the end would promise bytes that are not there.
 bool CatalogFile::CheckLayout(const char* path) {
-    int32_t count = m_entries.Count();
+    const int32_t count = m_entryCount;
     if (count == 0) return true;
     for (int32_t i = 0; i + 1 < count; ++i) {
         if (Entry(i + 1)->offset < Entry(i)->offset) {
@@ -245,16 +306,17 @@ bool CatalogFile::CheckLayout(const char* path) {
 }
 
 void CatalogFile::FreeTables() {
-    for (int32_t i = 0; i < m_entries.Count(); ++i) {
-        if (void* item = m_entries.At(i)) ShellFree(item);
-    }
-    for (int32_t i = 0; i < m_extensions.Count(); ++i) {
-        if (void* item = m_extensions.At(i)) ShellFree(item);
-    }
-    m_entries.Free();
-    m_extensions.Free();
     m_entryIndex.Free();
     m_extensionIndex.Free();
+    if (m_entries) ShellFree(m_entries);
+    if (m_extensions) ShellFree(m_extensions);
+    if (m_names) ShellFree(m_names);
+    m_entries = nullptr;
+    m_extensions = nullptr;
+    m_names = nullptr;
+    m_entryCount = m_extensionCount = 0;
+    m_entryCursor = m_extensionCursor = -1;
+    m_namesUsed = m_namesCapacity = 0;
 }
 
 void CatalogFile::Close() {
@@ -272,38 +334,26 @@ void CatalogFile::Close() {
     m_openFileCount = 0;
 }
 
-bool CatalogFile::FindIn(PointerArray& items, const NameIndex& index, const char* (*itemName)(const void*),
-                         const char* key, bool useIndex) {
-    auto matches = [itemName, key](const void* item) { return item && StringsEqual(itemName(item), key, false); };
-    if (!useIndex || !index.IsBuilt()) return items.Find(IsEmptyString(key), matches);
-    // The same rules as PointerArray::Find: nothing for an empty table or key
-    // (cursor untouched); else from the cursor with wrap-around.
-    if (items.Count() == 0 || IsEmptyString(key)) return false;
-    int32_t start = items.Cursor() < 0 ? 0 : items.Cursor();
-    int32_t found = index.Find(key, start, [&](int32_t i) { return matches(items.At(i)); });
-    items.SetCursor(found);
-    return found >= 0;
-}
-
 bool CatalogFile::FindMember(const char* fileName, const char* extension) {
     if (!IsOpen() || IsEmptyString(extension)) return false;
-    if (!FindIn(m_extensions, m_extensionIndex, ExtensionName, extension, true)) return false;
-    return FindIn(m_entries, m_entryIndex, EntryName, fileName, true);
+    if (!FindName(&m_extensionIndex, m_extensions, m_extensionCount, ExtensionAt, extension, &m_extensionCursor))
+        return false;
+    return FindName(&m_entryIndex, m_entries, m_entryCount, EntryNameAt, fileName, &m_entryCursor);
 }
 
 bool CatalogFile::FindMemberByScan(const char* fileName, const char* extension) {
     if (!IsOpen() || IsEmptyString(extension)) return false;
-    if (!FindIn(m_extensions, m_extensionIndex, ExtensionName, extension, false)) return false;
-    return FindIn(m_entries, m_entryIndex, EntryName, fileName, false);
+    if (!FindName(nullptr, m_extensions, m_extensionCount, ExtensionAt, extension, &m_extensionCursor)) return false;
+    return FindName(nullptr, m_entries, m_entryCount, EntryNameAt, fileName, &m_entryCursor);
 }
 
 uint32_t CatalogFile::FindMemberSize() const {
-    const CatalogEntry* entry = static_cast<const CatalogEntry*>(m_entries.Current());
+    const CatalogEntry* entry = Entry(m_entryCursor);
     return entry ? entry->size : 0;
 }
 
 bool CatalogFile::OpenMember(int32_t handle, FileHandleRecord* record) {
-    return OpenMemberAt(m_entries.Cursor(), handle, record);
+    return OpenMemberAt(m_entryCursor, handle, record);
 }
 
 bool CatalogFile::OpenMemberAt(int32_t index, int32_t handle, FileHandleRecord* record) {

@@ -1,12 +1,12 @@
 // CatalogFile: one open catalog archive. It reads the tables once when opened,
 // keeps one descriptor for all its members, finds members by name and serves
-// reads and seeks of member handles through that shared descriptor.
+// reads and seeks of member handles through that shared descriptor. The
+// tables are two arrays and one block of names, indexed by name.
 #pragma once
 
 #include "files/catalog_format.h"
 #include "files/catalog_index.h"
 #include "files/paths.h"
-#include "files/pointer_array.h"
 
 #include <cstdint>
 
@@ -15,7 +15,7 @@ class CatalogFile;
 struct CatalogEntry {
     uint32_t offset;
     uint32_t size;
-    char name[kPathSize];
+    const char* name;  // in capitals, shorter than kPathSize; owned by the catalog
 };
 
 // A handle given out by the file manager. For a plain file only catalog
@@ -84,20 +84,24 @@ public:
     int Descriptor() const { return m_descriptor; }
     int32_t OpenFileCount() const { return m_openFileCount; }
     int32_t PositionOwner() const { return m_positionOwner; }
-    int32_t EntryCount() const { return m_entries.Count(); }
-    const CatalogEntry* Entry(int32_t index) const { return static_cast<const CatalogEntry*>(m_entries.At(index)); }
-    int32_t EntryCursor() const { return m_entries.Cursor(); }
-    int32_t ExtensionCount() const { return m_extensions.Count(); }
-    const char* Extension(int32_t index) const { return static_cast<const char*>(m_extensions.At(index)); }
-    int32_t ExtensionCursor() const { return m_extensions.Cursor(); }
+    // The tables in record order; null past their ends. A cursor is -1 or an index.
+    int32_t EntryCount() const { return m_entryCount; }
+    const CatalogEntry* Entry(int32_t index) const {
+        return index >= 0 && index < m_entryCount ? &m_entries[index] : nullptr;
+    }
+    int32_t EntryCursor() const { return m_entryCursor; }
+    int32_t ExtensionCount() const { return m_extensionCount; }
+    const char* Extension(int32_t index) const {
+        return index >= 0 && index < m_extensionCount ? m_extensions[index] : nullptr;
+    }
+    int32_t ExtensionCursor() const { return m_extensionCursor; }
 
 private:
     bool ReadTables(class TableReader& reader, const char* path);
+    const char* StoreName(const unsigned char* text, uint32_t length, int size);
     bool CheckLayout(const char* path);
     void FreeTables();
     bool SeekDescriptor(uint32_t position);
-    bool FindIn(PointerArray& items, const NameIndex& index, const char* (*itemName)(const void*), const char* key,
-                bool useIndex);
 
     char m_path[kPathSize] = "";
     char m_fullPath[kPathSize] = "";  // for opening the raw descriptor later
@@ -110,8 +114,16 @@ private:
     // Where the shared descriptor stands (-1: unknown), so that a member that
     // continues where the last read stopped costs no seek.
     int64_t m_descriptorPosition = -1;
-    PointerArray m_entries;
-    PointerArray m_extensions;
+    CatalogEntry* m_entries = nullptr;
+    int32_t m_entryCount = 0;
+    int32_t m_entryCursor = -1;
+    const char** m_extensions = nullptr;
+    int32_t m_extensionCount = 0;
+    int32_t m_extensionCursor = -1;
+    // The names and extensions, each with its zero byte, back to back.
+    char* m_names = nullptr;
+    uint32_t m_namesUsed = 0;
+    uint32_t m_namesCapacity = 0;
     NameIndex m_entryIndex;
     NameIndex m_extensionIndex;
 };

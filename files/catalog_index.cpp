@@ -1,26 +1,76 @@
+// NameIndex: open addressing over the folded names' hashes, linear probing,
+// at most half the slots in use.
 #include "files/catalog_index.h"
 
-#include "platform/platform.h"
+#include "files/strings.h"
 #include "shell/shell_memory.h"
+
+#include <cstring>
 
 namespace {
 
-uint32_t FoldedHash(const char* text) {
-    uint32_t hash = 2166136261u;  // FNV-1a over the case-folded bytes
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        hash ^= static_cast<uint32_t>(plat::UpperChar(*p));
-        hash *= 16777619u;
-    }
-    return hash;
+const uint64_t kHighBits = 0x8080808080808080ull;
+const char kNoName[NameIndex::kReadPast + 1] = {};
+
+inline uint64_t LoadWord(const char* text) {
+    uint64_t word;
+    memcpy(&word, text, 8);
+    return word;
 }
 
-bool FoldedEqual(const char* a, const char* b) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (; *x && *y; ++x, ++y) {
-        if (plat::UpperChar(*x) != plat::UpperChar(*y)) return false;
+inline uint64_t LoadByte(const char* text, size_t at) { return static_cast<unsigned char>(text[at]); }
+
+// length (1 to 7) bytes of a text as one word, the rest zero, without reading
+// past them: two overlapping 4-byte loads, or for up to 3 bytes the first,
+// middle and last byte (with the length in the hash these tell the text).
+inline uint64_t LoadTail(const char* text, size_t length) {
+    if (length >= 4) {
+        uint32_t low, high;
+        memcpy(&low, text, 4);
+        memcpy(&high, text + length - 4, 4);
+        return low | static_cast<uint64_t>(high) << (8 * (length - 4));
     }
-    return *x == *y;
+    return LoadByte(text, 0) | LoadByte(text, length / 2) << 8 | LoadByte(text, length - 1) << 16;
+}
+
+// name equals the length bytes of key but for ASCII letter case, and ends
+// there. A name shorter than key differs in the word that holds its zero
+// byte (key has none), so name is read at most kReadPast bytes past its end.
+bool FoldedEqual(const char* name, const char* key, size_t length) {
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        if (FoldWord(LoadWord(name + i)) != FoldWord(LoadWord(key + i))) return false;
+    }
+    for (; i < length; ++i) {
+        const unsigned char a = static_cast<unsigned char>(name[i]);
+        const unsigned char b = static_cast<unsigned char>(key[i]);
+        if (a != b && FoldWord(a) != FoldWord(b)) return false;  // also where name ends first
+    }
+    return name[length] == 0;
+}
+
+inline uint64_t Mix(uint64_t hash, uint64_t folded) {
+    hash = (hash ^ folded) * 0xFF51AFD7ED558CCDull;
+    return hash ^ (hash >> 29);
+}
+
+// FoldedHash, and in *high whether any byte is 0x80 or above.
+uint32_t HashText(const char* text, size_t length, bool* high) {
+    uint64_t hash = 0x9E3779B97F4A7C15ull ^ length;
+    uint64_t bits = 0;
+    for (; length >= 8; text += 8, length -= 8) {
+        const uint64_t word = LoadWord(text);
+        bits |= word;
+        hash = Mix(hash, FoldWord(word));
+    }
+    if (length) {
+        const uint64_t word = LoadTail(text, length);
+        bits |= word;
+        hash = Mix(hash, FoldWord(word));
+    }
+    *high = (bits & kHighBits) != 0;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
 template <class T>
@@ -30,39 +80,48 @@ T* AllocArray(uint32_t count) {
 
 }  // namespace
 
+uint32_t FoldedHash(const char* text, size_t length) {
+    bool high;
+    return HashText(text, length, &high);
+}
+
 bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
     Free();
-    if (!nameAt || count < 0) return false;
+    if (!nameAt || count < 0 || count >= kChained) return false;
     uint32_t size = 8;
     while (size < static_cast<uint32_t>(count) * 2) size *= 2;
     uint32_t items = count ? static_cast<uint32_t>(count) : 1;
-    m_slots = AllocArray<int32_t>(size);
-    m_hashes = AllocArray<uint32_t>(items);
+    m_slots = AllocArray<Slot>(size);
     m_next = AllocArray<int32_t>(items);
     m_tail = AllocArray<int32_t>(items);
-    if (!m_slots || !m_hashes || !m_next || !m_tail) {
+    if (!m_slots || !m_next || !m_tail) {
         Free();
         return false;
     }
     m_table = table;
     m_nameAt = nameAt;
     m_mask = size - 1;
-    for (uint32_t i = 0; i < size; ++i) m_slots[i] = -1;
+    memset(m_slots, 0xFF, sizeof(Slot) * size);  // every head -1
     for (int32_t i = 0; i < count; ++i) {
         const char* name = nameAt(table, i);
-        if (!name) name = "";
-        uint32_t hash = FoldedHash(name);
-        m_hashes[i] = hash;
-        m_next[i] = -1;
-        for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-            int32_t head = m_slots[slot];
-            if (head < 0) {
-                m_slots[slot] = i;
-                m_tail[i] = i;
+        if (!name) name = kNoName;
+        const size_t length = strlen(name);
+        const uint32_t hash = FoldedHash(name, length);
+        for (uint32_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+            Slot& slot = m_slots[at];
+            if (slot.head < 0) {
+                slot.hash = hash;
+                slot.head = i;
                 break;
             }
-            if (m_hashes[head] == hash && FoldedEqual(nameAt(table, head), name)) {
+            const int32_t head = slot.head & ~kChained;
+            if (slot.hash == hash && FoldedEqual(nameAt(table, head), name, length)) {
+                if (!(slot.head & kChained)) {
+                    slot.head |= kChained;
+                    m_tail[head] = head;
+                }
                 m_next[m_tail[head]] = i;  // items arrive in ascending order
+                m_next[i] = -1;
                 m_tail[head] = i;
                 break;
             }
@@ -73,11 +132,9 @@ bool NameIndex::Build(const void* table, int32_t count, NameAt nameAt) {
 
 void NameIndex::Free() {
     if (m_slots) ShellFree(m_slots);
-    if (m_hashes) ShellFree(m_hashes);
     if (m_next) ShellFree(m_next);
     if (m_tail) ShellFree(m_tail);
     m_slots = nullptr;
-    m_hashes = nullptr;
     m_next = nullptr;
     m_tail = nullptr;
     m_table = nullptr;
@@ -85,13 +142,38 @@ void NameIndex::Free() {
     m_mask = 0;
 }
 
-int32_t NameIndex::FindGroup(const char* key) const {
-    if (!m_slots || !key) return -1;
-    uint32_t hash = FoldedHash(key);
-    for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-        int32_t head = m_slots[slot];
-        if (head < 0) return -1;
-        const char* name = m_nameAt(m_table, head);
-        if (m_hashes[head] == hash && FoldedEqual(name ? name : "", key)) return head;
+const NameIndex::Slot* NameIndex::FindSlot(const char* key, size_t length, uint32_t hash) const {
+    for (uint32_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+        const Slot& slot = m_slots[at];
+        if (slot.head < 0) return nullptr;
+        if (slot.hash == hash) {
+            const char* name = m_nameAt(m_table, slot.head & ~kChained);
+            if (FoldedEqual(name ? name : kNoName, key, length)) return &slot;
+        }
     }
+}
+
+int32_t NameIndex::Find(const char* key, int32_t start) const {
+    if (!m_slots || !key) return -1;
+    const size_t length = strlen(key);
+    // Bytes of 0x80 and above may begin double-byte characters (lead bytes
+    // are never ASCII in any code page), which the table's comparison takes
+    // whole: then it decides for every item.
+    bool exact;
+    const Slot* slot = FindSlot(key, length, HashText(key, length, &exact));
+    if (!slot) return -1;
+    auto matches = [&](int32_t item) {
+        if (!exact) return true;
+        const char* name = m_nameAt(m_table, item);
+        return StringsEqual(name ? name : "", key, false);
+    };
+    const int32_t head = slot->head & ~kChained;
+    if (!(slot->head & kChained)) return matches(head) ? head : -1;
+    int32_t first = -1;
+    for (int32_t item = head; item >= 0; item = m_next[item]) {
+        if (!matches(item)) continue;
+        if (item >= start) return item;
+        if (first < 0) first = item;
+    }
+    return first;
 }

@@ -11,6 +11,11 @@
 // search order (a plain file under the root is looked for first, so every
 // look-up costs a failed probe of the file system) is shown beside it, without
 // a goal. The catalog is written by varncat's writer, the zip by Info-ZIP's zip -0.
+// For the small members a naive floor runs in the same rounds: the catalog's
+// file records (offset, length, name), already in one buffer, parsed into a
+// std::unordered_map of upper-case std::string names (reserved for the count),
+// and look-ups that fold each name's case into a new std::string first.
+// Goals against it: the catalog's open at most 1.5x, its look-ups at most 2x.
 //   bench_physfs [ROUNDS] [small|large]
 #include "files/catalog_file.h"
 #include "files/file_manager.h"
@@ -27,6 +32,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -50,6 +56,7 @@ struct ArchiveSet {
     std::vector<Member> members;
     std::string catalog;  // system path (backslashes)
     std::string zip;      // host path
+    std::string records;  // the catalog's file records, for the floor
 };
 
 // Seconds per step of one side; each vector holds one figure per round.
@@ -205,6 +212,75 @@ bool RoundCatalog(const ArchiveSet& set, const std::vector<size_t>& order, std::
     return true;
 }
 
+// ---- The naive floor ------------------------------------------------------------------
+
+struct FloorMember {
+    uint32_t offset;
+    uint32_t size;
+};
+
+// The file records as the catalog holds them: what follows the header, up to
+// the extension table.
+bool LoadRecords(ArchiveSet& set) {
+    FILE* file = fopen(HostPath(set.catalog).c_str(), "rb");
+    if (!file) return false;
+    std::string bytes(28, '\0');
+    bool ok = fread(&bytes[0], 1, 28, file) == 28;
+    set.records.clear();
+    for (size_t i = 0; ok && i < set.members.size(); ++i) {
+        unsigned char head[8];
+        ok = fread(head, 1, 8, file) == 8;
+        const uint32_t length = ok ? DecodeLittle32(head + 4) : 0;
+        std::string name(length, '\0');
+        ok = ok && length < 1024 && fread(&name[0], 1, length, file) == length;
+        set.records.append(reinterpret_cast<const char*>(head), 8);
+        set.records += name;
+    }
+    fclose(file);
+    return ok;
+}
+
+bool RoundFloor(const ArchiveSet& set, const std::vector<size_t>& order, Side& side) {
+    const uint32_t dataSize = [&] {
+        uint32_t total = 0;
+        for (const Member& member : set.members) total += member.size;
+        return total;
+    }();
+    Clock::time_point start = Clock::now();
+    std::unordered_map<std::string, FloorMember> table;
+    table.reserve(set.members.size());
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(set.records.data());
+    FloorMember* previous = nullptr;
+    uint32_t first = 0;
+    for (size_t i = 0; i < set.members.size(); ++i) {
+        const uint32_t offset = DecodeLittle32(p);
+        const uint32_t length = DecodeLittle32(p + 4);
+        std::string name(reinterpret_cast<const char*>(p + 8), length ? length - 1 : 0);
+        for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        FloorMember& member = table[name];
+        member = {offset, 0};
+        if (previous) previous->size = offset - previous->offset;
+        if (i == 0) first = offset;
+        previous = &member;
+        p += 8 + length;
+    }
+    if (previous) previous->size = dataSize - (previous->offset - first);
+    side.open.push_back(Seconds(start));
+
+    start = Clock::now();
+    uint64_t sizes = 0;
+    for (size_t i : order) {
+        std::string key = set.members[i].name;
+        for (char& c : key) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        auto found = table.find(key);
+        if (found == table.end()) return false;
+        sizes += found->second.size;
+    }
+    side.lookup.push_back(Seconds(start));
+    side.checksum = sizes;
+    return true;
+}
+
 // ---- The file manager's search order ----------------------------------------------
 
 bool RoundFileManager(const ArchiveSet& set, const std::string& root, const std::vector<size_t>& order,
@@ -304,6 +380,15 @@ bool RoundPhysfs(const ArchiveSet& set, const std::vector<size_t>& order, std::v
 
 // ---- Report ----------------------------------------------------------------------------
 
+// The catalog's time against the floor's: at most limit times it.
+void FloorRow(const char* step, double floor, double catalog, double limit, const char* unit, double scale) {
+    const double ratio = catalog / floor;
+    const bool met = ratio <= limit;
+    g_allMet = g_allMet && met;
+    printf("  %-8s %12.3f %12.3f %8.2fx   goal at most %.1fx: %s  (%s)\n", step, floor * scale, catalog * scale, ratio,
+           limit, met ? "met" : "NOT met", unit);
+}
+
 void Row(const char* step, double physfs, double catalog, double fileManager, double goal, const char* unit,
          double scale) {
     const double ratio = physfs / catalog;
@@ -331,23 +416,29 @@ bool RunSet(ArchiveSet& set, const std::string& directory, const char* stem, int
 
     uint32_t largest = set.members[Largest(set.members)].size;
     std::vector<char> buffer(std::max(largest, kStreamPiece));
-    Side catalog, fileManager, physfs;
+    const bool withFloor = set.members.size() > 1000;
+    if (withFloor && !LoadRecords(set)) {
+        fprintf(stderr, "bench_physfs: cannot read the file records (%s)\n", stem);
+        return false;
+    }
+    Side catalog, fileManager, physfs, floor;
     for (int round = 0; round < rounds; ++round) {
         const std::vector<size_t> order = Shuffled(set.members.size(), 1000 + round);
         // The order of the sides alternates from round to round.
         bool ok = true;
         if (round % 2 == 0) {
-            ok = RoundCatalog(set, order, buffer, catalog) && RoundPhysfs(set, order, buffer, physfs) &&
-                 RoundFileManager(set, root, order, buffer, fileManager);
+            ok = (!withFloor || RoundFloor(set, order, floor)) && RoundCatalog(set, order, buffer, catalog) &&
+                 RoundPhysfs(set, order, buffer, physfs) && RoundFileManager(set, root, order, buffer, fileManager);
         } else {
             ok = RoundPhysfs(set, order, buffer, physfs) && RoundFileManager(set, root, order, buffer, fileManager) &&
-                 RoundCatalog(set, order, buffer, catalog);
+                 RoundCatalog(set, order, buffer, catalog) && (!withFloor || RoundFloor(set, order, floor));
         }
         if (!ok) {
             fprintf(stderr, "bench_physfs: a round failed (%s)\n", stem);
             return false;
         }
-        if (catalog.checksum != physfs.checksum || fileManager.checksum != physfs.checksum) {
+        if (catalog.checksum != physfs.checksum || fileManager.checksum != physfs.checksum ||
+            (withFloor && floor.checksum != total)) {
             fprintf(stderr, "bench_physfs: the sides read different bytes (%s)\n", stem);
             return false;
         }
@@ -366,6 +457,12 @@ bool RunSet(ArchiveSet& set, const std::string& directory, const char* stem, int
     }
     printf("  first open in the process (ms): PhysFS %.3f, catalog %.3f, file mgr %.3f\n", physfs.open.front() * 1e3,
            catalog.open.front() * 1e3, fileManager.open.front() * 1e3);
+    if (withFloor) {
+        printf("  against the naive floor (std::unordered_map), medians of the same rounds; ratio = catalog / floor\n");
+        printf("  %-8s %12s %12s %9s\n", "step", "floor", "catalog", "ratio");
+        FloorRow("open", Median(floor.open), Median(catalog.open), 1.5, "ms", 1e3);
+        FloorRow("look-up", Median(floor.lookup) / count, Median(catalog.lookup) / count, 2.0, "ns per member", 1e9);
+    }
     plat::FileDelete(set.catalog.c_str());
     plat::FileDelete((directory + "\\" + stem + ".zip").c_str());
     return true;
@@ -392,7 +489,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     if (!strcmp(only, "") || !strcmp(only, "small")) {
         // Flat names, a few extensions, 64 bytes to 4 KiB each.
-        ArchiveSet small{"small members", {}, "", ""};
+        ArchiveSet small{"small members", {}, "", "", ""};
         const char* extensions[] = {"DAT", "TGA", "INI", "WAV", "TXT", "MSH"};
         for (int i = 0; i < 65534; ++i) {
             char name[32];
@@ -402,7 +499,7 @@ int main(int argc, char** argv) {
         ok = RunSet(small, directory.Path(), "small", rounds) && ok;
     }
     if (ok && (!strcmp(only, "") || !strcmp(only, "large"))) {
-        ArchiveSet large{"large members", {}, "", ""};
+        ArchiveSet large{"large members", {}, "", "", ""};
         for (int i = 0; i < 200; ++i) {
             char name[32];
             snprintf(name, sizeof name, "TERRAIN%03d.BIN", i);

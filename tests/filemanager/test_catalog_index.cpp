@@ -1,6 +1,7 @@
 // The name index must give exactly the answer of the rotating scan: the same
 // member, the same cursors afterwards, duplicates included.
 #include "files/catalog_file.h"
+#include "platform/platform.h"
 #include "tests/filemanager/catalog_bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -117,4 +118,111 @@ TEST(CatalogIndex, PowerOfTwoCountsOfDistinctNamesAnswerAMiss) {
             EXPECT_EQ(catalog.EntryCursor(), i);
         }
     }
+}
+
+// Eight bytes folded at once must be each byte folded alone, whatever its
+// neighbours: every byte value at every position, beside letters and others.
+TEST(CatalogIndex, WordFoldingIsTheByteFoldingOfEveryByte) {
+    const int fills[] = {'a', 'z', '`', '{', 0xE1, 0x00};
+    for (int fill : fills) {
+        for (int position = 0; position < 8; ++position) {
+            for (int byte = 0; byte < 256; ++byte) {
+                uint64_t word = 0, expected = 0;
+                for (int k = 0; k < 8; ++k) {
+                    const int value = k == position ? byte : fill;
+                    word |= static_cast<uint64_t>(value) << (8 * k);
+                    expected |= static_cast<uint64_t>(plat::UpperChar(static_cast<unsigned char>(value))) << (8 * k);
+                }
+                ASSERT_EQ(FoldWord(word), expected) << "byte " << byte << " at " << position << " among " << fill;
+            }
+        }
+    }
+}
+
+// Texts of every length up to three words: letter case does not change the
+// hash, any other change of any one byte does.
+TEST(CatalogIndex, FoldedHashIgnoresCaseAndSeesEveryByte) {
+    std::mt19937 random(7);
+    for (size_t length = 0; length <= 24; ++length) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text += static_cast<char>('a' + random() % 26);
+        std::string upper = text;
+        for (char& c : upper) c = static_cast<char>(c - 32);
+        const uint32_t hash = FoldedHash(text.data(), length);
+        EXPECT_EQ(hash, FoldedHash(upper.data(), length)) << text;
+        for (size_t i = 0; i < length; ++i) {
+            std::string changed = text;
+            changed[i] = '0';
+            EXPECT_NE(hash, FoldedHash(changed.data(), length)) << text << " at " << i;
+        }
+        if (length) {
+            EXPECT_NE(hash, FoldedHash(text.data(), length - 1)) << text;
+        }
+    }
+}
+
+// Names and extensions far longer than the room first set aside for them:
+// the block grows many times, and every text kept before must move with it.
+TEST(CatalogIndex, LongNamesAndExtensionsSurviveTheNameBlockGrowing) {
+    std::vector<catalogtest::Member> content;
+    std::vector<std::string> extensions;
+    for (int i = 0; i < 40; ++i) {
+        content.push_back({std::string(250, static_cast<char>('a' + i % 26)) + std::to_string(i) + ".txt", "x"});
+        extensions.push_back(std::string(257, 'e') + std::to_string(i % 10));  // 259 bytes with the zero
+    }
+    extensions.push_back("txt");
+    testsupport::ScratchDir dir;
+    ASSERT_TRUE(dir.Made());
+    ASSERT_TRUE(dir.Write("long.cat", catalogtest::Build(content, extensions, false)));
+    CatalogFile catalog;
+    ASSERT_TRUE(catalog.Open(dir.File("long.cat").c_str()));
+    ASSERT_EQ(catalog.EntryCount(), 40);
+    ASSERT_EQ(catalog.ExtensionCount(), 41);
+    for (int i = 0; i < 40; ++i) {
+        std::string upper = content[i].name;
+        for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(catalog.Entry(i)->name, upper);
+        EXPECT_EQ(std::string(catalog.Extension(i)), std::string(255, 'E')) << i;  // cut to 255 bytes
+    }
+    EXPECT_STREQ(catalog.Extension(40), "TXT");
+    for (int i = 39; i >= 0; --i) {
+        ASSERT_TRUE(catalog.FindMember(content[i].name.c_str(), "TXT"));
+        EXPECT_EQ(catalog.EntryCursor(), i);
+        EXPECT_EQ(catalog.ExtensionCursor(), 40);
+    }
+}
+
+// 0x82 0x61 is one double-byte character under code page 932 (Windows): its
+// trail byte 'a' keeps its case when stored and compares exactly, so a key
+// equal but for that byte's case, in the same group of the index, must not
+// match. Under a single-byte code page both bytes are characters of their
+// own. Either way the index answers as the scan does.
+TEST(CatalogIndex, KeysWithDoubleByteCharactersAnswerAsTheScan) {
+    const unsigned saved = plat::GetMultibyteCodePage();
+    const bool doubleByte = plat::SetMultibyteCodePage(932) && plat::IsLeadByte(0x82);
+    const std::vector<catalogtest::Member> content = {
+        {"\x82" "a.txt", "1"}, {"plain.txt", "2"}, {"\x82" "A.txt", "3"}, {"\xE9t\xE9.txt", "4"}};
+    testsupport::ScratchDir dir;
+    ASSERT_TRUE(dir.Made());
+    ASSERT_TRUE(dir.Write("mb.cat", catalogtest::Build(content)));
+    CatalogFile indexed, scanned;
+    ASSERT_TRUE(indexed.Open(dir.File("mb.cat").c_str()));
+    ASSERT_TRUE(scanned.Open(dir.File("mb.cat").c_str()));
+    EXPECT_STREQ(indexed.Entry(0)->name, doubleByte ? "\x82" "a.TXT" : "\x82" "A.TXT");
+    struct Query {
+        const char* key;
+        int single, dual;  // the entry found under a single-byte / double-byte code page
+    };
+    // In turn, each from the cursor the one before left (the last record at first).
+    // 0xE9 leads a double-byte character under code page 932 too.
+    const Query queries[] = {{"\x82" "a.txt", 0, 0}, {"PLAIN.TXT", 1, 1},      {"\x82" "A.TXT", 2, 2},
+                             {"\x82" "a.TXT", 2, 0}, {"\xE9T\xE9.TXT", 3, -1}, {"\xC9T\xC9.TXT", -1, -1}};
+    for (const Query& query : queries) {
+        const bool a = indexed.FindMember(query.key, "TXT");
+        const bool b = scanned.FindMemberByScan(query.key, "TXT");
+        EXPECT_EQ(a, b) << query.key;
+        EXPECT_EQ(indexed.EntryCursor(), scanned.EntryCursor()) << query.key;
+        EXPECT_EQ(indexed.EntryCursor(), doubleByte ? query.dual : query.single) << query.key;
+    }
+    plat::SetMultibyteCodePage(saved);
 }
