@@ -105,13 +105,13 @@ CatalogFile::~CatalogFile() { Close(); }
 bool CatalogFile::HasPath(const char* path) const { return StringsEqual(m_path, path, false); }
 
 bool CatalogFile::Open(const char* path) {
-    if (IsOpen()) Close();  // O1
+    if (IsOpen()) Close();  // a catalog object is reused: close what it held
     if (IsEmptyString(path) || strlen(path) >= static_cast<size_t>(kPathSize)) {
         // A path that does not fit would be kept cut, under another identity.
         LogError("Unable to open catalog file %s!", path ? path : "");
         return false;
     }
-    int descriptor = plat::FileOpenRead(path, plat::AccessHint::Random);  // O2
+    int descriptor = plat::FileOpenRead(path, plat::AccessHint::Random);
     if (descriptor < 0) {
         LogError("Unable to open catalog file %s!", path);
         return false;
@@ -119,7 +119,7 @@ bool CatalogFile::Open(const char* path) {
     m_descriptor = descriptor;
     TableReader reader(descriptor);
     const unsigned char* bytes = reader.Take(kCatalogHeaderSize);
-    if (!bytes) {  // O3
+    if (!bytes) {
         LogError("Error reading CatalogHeader for %s!", path);
         Close();
         return false;
@@ -134,7 +134,7 @@ bool CatalogFile::Open(const char* path) {
         Close();
         return false;
     }
-    // O7.
+    // The path as given names the catalog for look-ups; its full form reopens it for raw reads.
     CopyString(m_path, path, sizeof m_path);
     if (IsAbsolute(path)) {
         CopyString(m_fullPath, path, sizeof m_fullPath);
@@ -157,7 +157,7 @@ bool CatalogFile::Open(const char* path) {
 }
 
 bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
-    // O4. The tables never grow beyond the header's counts.
+    // The tables never grow beyond the header's counts.
     const uint32_t files = m_header.fileCount;
     const uint32_t extensions = m_header.extensionCount;
     if (files > static_cast<uint32_t>(kCatalogMaxItems) ||
@@ -198,11 +198,11 @@ bool CatalogFile::ReadTables(TableReader& reader, const char* path) {
         entry.name = stored;
     }
     m_entryCursor = m_entryCount - 1;  // reading leaves the cursor on the last record
-    // O5.
+    // A member's size is the distance to the next member's offset; the last one ends with the data.
     const int32_t count = m_entryCount;
     for (int32_t i = 0; i + 1 < count; ++i) m_entries[i].size = m_entries[i + 1].offset - m_entries[i].offset;
     if (count > 0) m_entries[count - 1].size = m_header.dataSize - (m_entries[count - 1].offset - m_entries[0].offset);
-    // O6.
+    // The extension table follows the file records.
     if (extensions > static_cast<uint32_t>(kCatalogMaxItems) ||
         !(m_extensions = static_cast<const char**>(ShellAlloc(sizeof(const char*) * (extensions ? extensions : 1))))) {
         LogError("Unable to append new extension to the extension list!");
@@ -320,10 +320,9 @@ void CatalogFile::FreeTables() {
 }
 
 void CatalogFile::Close() {
-    if (m_openFileCount > 0) {  // D1
+    if (m_openFileCount > 0) {
         LogError("Catalog file %s is still in use! (OpenFileCount = %d)", m_path, static_cast<int>(m_openFileCount));
     }
-    // D2.
     m_positionOwner = -1;
     FreeTables();
     if (m_descriptor >= 0) plat::FileClose(m_descriptor);
@@ -359,7 +358,6 @@ bool CatalogFile::OpenMember(int32_t handle, FileHandleRecord* record) {
 bool CatalogFile::OpenMemberAt(int32_t index, int32_t handle, FileHandleRecord* record) {
     const CatalogEntry* entry = Entry(index);
     if (!IsOpen() || !entry || !record) return false;
-    // M1-M3.
     record->catalog = this;
     record->handle = handle;
     record->start = entry->offset;
