@@ -213,7 +213,6 @@ int WaitForFile(const std::string& name) {
 // owns, made here in the probe's own code.
 __attribute__((noinline)) void WriteThroughABadPointer() {
     Journal("MNU writes through a bad pointer");
-    { char t[64]; snprintf(t, sizeof t, "TICK fault %llu", (unsigned long long)GetTickCount64()); Journal(t); }
     volatile uintptr_t address = 16;
     *reinterpret_cast<volatile int*>(address) = 1;
 }
