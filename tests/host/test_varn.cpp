@@ -468,7 +468,8 @@ public:
     BusyMachine() {
         for (auto& thread : m_threads)
             thread = std::thread([this] {
-                while (!m_stop) m_spins.fetch_add(1, std::memory_order_relaxed);
+                while (!m_stop) {
+                }
             });
     }
     ~BusyMachine() {
@@ -478,7 +479,6 @@ public:
 
 private:
     std::atomic<bool> m_stop{false};
-    std::atomic<unsigned long long> m_spins{0};
     std::thread m_threads[3];
 };
 
