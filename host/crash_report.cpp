@@ -2,12 +2,17 @@
 // buffers reserved here, and written section by section: a second fault while
 // reporting ends the process at once, and what was written by then stays on
 // disk. The report is made on a thread of its own, with a fresh stack (the
-// faulting one may have overflowed) and a message queue of its own for the box.
+// faulting one may have overflowed). What the player needs comes first: the
+// summary and the exception go to the file, the log line is written and the
+// box is up (on a thread of its own) within moments; the stack, the module
+// list and the minidump, which dbghelp makes slowly under Wine on a loaded
+// machine, follow while the box is up. The process ends when both are done.
 #include "host/crash_report.h"
 
 #include "host/message_box.h"
 #include "shell/log.h"
 
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -28,17 +33,25 @@ const DWORD kReporterStack = 256 * 1024;
 // A fault inside the heap (or the loader) leaves its lock held by the faulting
 // thread, and a new thread waits for it for ever before it runs a line of its
 // own: when the reporter has not started after kStartLimitMs, the faulting
-// thread writes what it can without the loader (ReportWithoutLoader). A
-// reporter that makes no progress for kStallLimitMs before the files are
-// written is given up: the process ends with what was written by then. The
-// box may stay up for as long as the player wants.
+// thread writes what it can without the loader (ReportWithoutLoader). Once
+// started, the reporter is waited for as long as it makes progress: a step
+// done (a stack frame, a module, a part of the dump) or processor time spent.
+// Only a reporter that does neither for kStallLimitMs, as one blocked on a
+// lock the faulting thread holds, is given up: the process ends with what was
+// written by then. The box may stay up for as long as the player wants.
 const DWORD kStartLimitMs = 3000;
 const DWORD kStallLimitMs = 30000;
 const DWORD kWaitStepMs = 100;
+// An abort (the C runtime's, which an uncaught C++ exception and
+// std::terminate end in as well) is reported under the code Windows gives a
+// fatal application exit, and ends with the C runtime's exit code for it.
+const DWORD kAbortCode = 0x40000015;
+const DWORD kAbortExitCode = 3;
 
 struct Crash {
     EXCEPTION_POINTERS* pointers;
     DWORD code;
+    DWORD exitCode;
     DWORD threadId;
     HANDLE thread;  // the faulting thread, for the stack walk
 };
@@ -49,6 +62,7 @@ volatile LONG g_reporter = 0;  // who makes the report: 1 the reporter thread, 2
 volatile LONG g_progress = 0;  // steps done, counted by whoever makes the report
 volatile LONG g_filesWritten = 0;
 volatile LONG g_showBox = 1;
+volatile LONG g_boxUp = 0;  // the box is shown: the player, not a limit, decides when it ends
 char g_reportPath[MAX_PATH];
 char g_dumpPath[MAX_PATH];
 
@@ -58,8 +72,17 @@ size_t g_used;
 char g_summary[512];
 char g_modulePath[MAX_PATH];
 char g_logTail[kLogTailBytes];
+DWORD g_logTailStart;
+DWORD g_logTailEnd;
 HMODULE g_modules[kMaxModules];
+HMODULE g_walkModules[kMaxModules];  // those handed to dbghelp for the stack walk
+int g_walkModuleCount;
+char g_walkPath[MAX_PATH];
 CONTEXT g_walkContext;
+bool g_symbols = false;  // dbghelp's session of the stack walk is open
+EXCEPTION_RECORD g_abortRecord;
+CONTEXT g_abortContext;
+EXCEPTION_POINTERS g_abortPointers;
 
 __attribute__((format(printf, 1, 2))) void Append(const char* format, ...) {
     if (g_used >= sizeof g_text - 1) return;
@@ -103,6 +126,7 @@ const char* ExceptionName(DWORD code) {
         case 0xC0000374: return "heap corruption";
         case 0xC0000409: return "stack buffer overrun";
         case 0xE06D7363: return "C++ exception";
+        case kAbortCode: return "abort or uncaught C++ exception";
         default: return "exception";
     }
 }
@@ -203,6 +227,30 @@ void AppendException() {
 #endif
 }
 
+// The module base the stack walk asks for. Only the modules the walk meets are
+// handed to dbghelp, each once: handing it every module of the process (and
+// under Wine every library behind them) takes many seconds on a busy machine.
+DWORD64 CALLBACK WalkModuleBase(HANDLE process, DWORD64 address) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(address)), &module))
+        return 0;
+    const DWORD64 base = reinterpret_cast<uintptr_t>(module);
+    for (int i = 0; i < g_walkModuleCount; ++i)
+        if (g_walkModules[i] == module) return base;
+    if (g_walkModuleCount == kMaxModules || !GetModuleFileNameA(module, g_walkPath, sizeof g_walkPath)) return base;
+    g_walkPath[sizeof g_walkPath - 1] = 0;
+    g_walkModules[g_walkModuleCount++] = module;
+    SymLoadModuleEx(process, nullptr, g_walkPath, nullptr, base, 0, nullptr, 0);
+    InterlockedIncrement(&g_progress);
+    return base;
+}
+
+PVOID CALLBACK WalkFunctionTable(HANDLE process, DWORD64 address) {
+    WalkModuleBase(process, address);
+    return SymFunctionTableAccess64(process, address);
+}
+
 // The faulting thread's stack from the fault's context, one module+offset per
 // frame. The 32-bit build may lack frame pointers, so past the first frames
 // the walk is best effort.
@@ -210,7 +258,8 @@ void AppendStack() {
     Append("\r\nStack (deeper frames are best effort):\r\n");
     HANDLE process = GetCurrentProcess();
     SymSetOptions(SYMOPT_DEFERRED_LOADS | SYMOPT_FAIL_CRITICAL_ERRORS | SYMOPT_NO_PROMPTS);
-    const bool symbols = SymInitialize(process, nullptr, TRUE) != FALSE;
+    const bool symbols = SymInitialize(process, nullptr, FALSE) != FALSE;
+    g_walkModuleCount = 0;
     g_walkContext = *g_crash.pointers->ContextRecord;
     STACKFRAME64 frame;
     memset(&frame, 0, sizeof frame);
@@ -228,9 +277,10 @@ void AppendStack() {
     frame.AddrPC.Mode = frame.AddrFrame.Mode = frame.AddrStack.Mode = AddrModeFlat;
     int frames = 0;
     while (symbols && frames < kMaxFrames &&
-           StackWalk64(machine, process, g_crash.thread, &frame, &g_walkContext, nullptr, SymFunctionTableAccess64,
-                       SymGetModuleBase64, nullptr)) {
+           StackWalk64(machine, process, g_crash.thread, &frame, &g_walkContext, nullptr, WalkFunctionTable,
+                       WalkModuleBase, nullptr)) {
         if (frame.AddrPC.Offset == 0) break;
+        InterlockedIncrement(&g_progress);
         Append("  #%-2d ", frames++);
         AppendPlace(frame.AddrPC.Offset);
         Append("\r\n");
@@ -240,7 +290,9 @@ void AppendStack() {
         AppendPlace(reinterpret_cast<uintptr_t>(g_crash.pointers->ExceptionRecord->ExceptionAddress));
         Append("\r\n");
     }
-    if (symbols) SymCleanup(process);
+    // dbghelp's session stays open for the dump: without one, it would open
+    // its own over every module of the process.
+    g_symbols = symbols;
 }
 
 void AppendModules() {
@@ -250,6 +302,7 @@ void AppendModules() {
     DWORD count = bytes / sizeof(HMODULE);
     if (count > static_cast<DWORD>(kMaxModules)) count = kMaxModules;
     for (DWORD i = 0; i < count; ++i) {
+        InterlockedIncrement(&g_progress);
         if (!GetModuleFileNameA(g_modules[i], g_modulePath, sizeof g_modulePath)) continue;
         g_modulePath[sizeof g_modulePath - 1] = 0;
         Append("  0x%0*llx  %s\r\n", static_cast<int>(2 * sizeof(void*)),
@@ -259,7 +312,10 @@ void AppendModules() {
 
 // The last whole lines of the log file, when [Debug] LogFile is on: every
 // deliverable appends its lines there, so the modules' lines are among them.
-void WriteLogTail(HANDLE report) {
+// They are read before the report's own line is logged, and written at the
+// report's end.
+void ReadLogTail() {
+    g_logTailStart = g_logTailEnd = 0;
     const char* logFile = LogGetFile();
     if (!logFile || !logFile[0]) return;
     HANDLE log = CreateFileA(logFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -280,29 +336,50 @@ void WriteLogTail(HANDLE report) {
         while (start < read && g_logTail[start] != '\n') ++start;
         if (start < read) ++start;
     }
+    g_logTailStart = start;
+    g_logTailEnd = read;
+}
+
+void WriteLogTail(HANDLE report) {
+    const char* logFile = LogGetFile();
+    if (!logFile || !logFile[0]) return;
     Append("\r\nLast lines of the log (%s):\r\n", logFile);
     Flush(report);
     DWORD written = 0;
-    if (read > start) WriteFile(report, g_logTail + start, read - start, &written, nullptr);
+    if (g_logTailEnd > g_logTailStart)
+        WriteFile(report, g_logTail + g_logTailStart, g_logTailEnd - g_logTailStart, &written, nullptr);
 }
 
-void WriteTextReport() {
+// The report's head: the summary, the exception, the thread and the registers.
+HANDLE StartTextReport() {
     HANDLE report = CreateFileA(g_reportPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     g_used = 0;
     AppendException();
     Flush(report);
     InterlockedIncrement(&g_progress);
+    return report;
+}
+
+void FinishTextReport(HANDLE report) {
     AppendStack();
     Flush(report);
-    InterlockedIncrement(&g_progress);
     AppendModules();
     Flush(report);
-    InterlockedIncrement(&g_progress);
     if (report != INVALID_HANDLE_VALUE) {
         WriteLogTail(report);
         CloseHandle(report);
     }
+}
+
+// Each part of the dump dbghelp writes (a thread, a module, ...) is a step.
+BOOL CALLBACK DumpStep(void*, const PMINIDUMP_CALLBACK_INPUT input, PMINIDUMP_CALLBACK_OUTPUT output) {
+    InterlockedIncrement(&g_progress);
+    if (input && output && input->CallbackType == CancelCallback) {
+        output->Cancel = FALSE;
+        output->CheckCancel = TRUE;  // asked again from time to time while a long part is written
+    }
+    return TRUE;
 }
 
 // A small dump: the threads with their stacks and the module list.
@@ -313,18 +390,42 @@ void WriteDump() {
     exception.ThreadId = g_crash.threadId;
     exception.ExceptionPointers = g_crash.pointers;
     exception.ClientPointers = FALSE;
-    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception, nullptr, nullptr);
+    MINIDUMP_CALLBACK_INFORMATION steps;
+    steps.CallbackRoutine = DumpStep;
+    steps.CallbackParam = nullptr;
+    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception, nullptr, &steps);
     CloseHandle(file);
+    if (g_symbols) SymCleanup(GetCurrentProcess());
+    g_symbols = false;
+}
+
+void ShowBox() {
+    InterlockedExchange(&g_boxUp, 1);
+    ShowMessageBox(g_summary, kBoxCaption, MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+    InterlockedExchange(&g_boxUp, 0);
+}
+
+DWORD WINAPI BoxThread(void*) {
+    ShowBox();
+    return 0;
 }
 
 void Report() {
     InterlockedIncrement(&g_progress);
     MakeSummary(kReportName);
-    WriteTextReport();
-    WriteDump();
+    ReadLogTail();
+    HANDLE report = StartTextReport();
     LogError("%s", g_summary);
+    HANDLE box = g_showBox ? CreateThread(nullptr, kReporterStack, BoxThread, nullptr, 0, nullptr) : nullptr;
+    FinishTextReport(report);
+    WriteDump();
     InterlockedExchange(&g_filesWritten, 1);
-    if (g_showBox) ShowMessageBox(g_summary, kBoxCaption, MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+    if (box) {
+        WaitForSingleObject(box, INFINITE);
+        CloseHandle(box);
+    } else if (g_showBox) {
+        ShowBox();  // no thread for the box: shown now that the files are written
+    }
 }
 
 // The faulting thread's own report, next to a reporter thread that never
@@ -347,32 +448,48 @@ DWORD WINAPI ReporterThread(void*) {
     return 0;
 }
 
+// The processor time a thread has used, in 100 ns units (0 when unknown).
+unsigned long long ProcessorTime(HANDLE thread) {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return ticks(kernel) + ticks(user);
+}
+
 // Waits for the reporter thread (see kStartLimitMs and kStallLimitMs).
 void AwaitReporter(HANDLE reporter) {
     LONG seen = 0;
+    unsigned long long seenTime = 0;
     DWORD still = 0;  // milliseconds without progress
     while (WaitForSingleObject(reporter, kWaitStepMs) == WAIT_TIMEOUT) {
-        if (g_filesWritten) continue;
         const LONG progress = g_progress;
-        still = progress == seen ? still + kWaitStepMs : 0;
+        const unsigned long long time = ProcessorTime(reporter);
+        const bool moved = progress != seen || time != seenTime;
         seen = progress;
+        seenTime = time;
+        still = moved || g_boxUp || g_filesWritten ? 0 : still + kWaitStepMs;
         if (progress == 0 && still >= kStartLimitMs && InterlockedCompareExchange(&g_reporter, 2, 0) == 0) {
             ReportWithoutLoader();
             return;
         }
-        if (still >= kStallLimitMs) return;
+        if (progress != 0 && still >= kStallLimitMs) return;
     }
 }
 
-LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
+// Makes the report (on a thread of its own when one starts), then ends the
+// process with the exit code.
+void ReportAndEnd(EXCEPTION_POINTERS* pointers, DWORD exitCode) {
     const DWORD code = pointers->ExceptionRecord->ExceptionCode;
     if (InterlockedCompareExchange(&g_reporting, 1, 0) != 0) {
         // A fault while reporting (or in another thread meanwhile): no second report.
-        TerminateProcess(GetCurrentProcess(), g_crash.code ? g_crash.code : code);
-        return EXCEPTION_EXECUTE_HANDLER;
+        TerminateProcess(GetCurrentProcess(), g_crash.exitCode ? g_crash.exitCode : exitCode);
+        return;
     }
     g_crash.pointers = pointers;
     g_crash.code = code;
+    g_crash.exitCode = exitCode;
     g_crash.threadId = GetCurrentThreadId();
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g_crash.thread, 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
@@ -382,8 +499,49 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
         AwaitReporter(reporter);
     else if (InterlockedCompareExchange(&g_reporter, 2, 0) == 0)
         Report();
-    TerminateProcess(GetCurrentProcess(), code);
+    TerminateProcess(GetCurrentProcess(), exitCode);
+}
+
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
+    ReportAndEnd(pointers, pointers->ExceptionRecord->ExceptionCode);
     return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// The code that called abort: the first frame past this handler and the C
+// runtime that called it (raise and abort, in the module this handler
+// returns to). Null when the walk does not get there.
+void* AbortCaller(void* runtimeAddress) {
+    HMODULE runtime = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCSTR>(runtimeAddress), &runtime);
+    void* frames[kMaxFrames];
+    const USHORT count = RtlCaptureStackBackTrace(0, kMaxFrames, frames, nullptr);
+    bool inRuntime = false;
+    for (USHORT i = 0; i < count; ++i) {
+        HMODULE module = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(frames[i]), &module);
+        if (module == runtime && runtime) {
+            inRuntime = true;
+        } else if (inRuntime) {
+            return frames[i];
+        }
+    }
+    return nullptr;
+}
+
+// SIGABRT: abort, std::terminate and a C++ exception that nothing caught, in
+// the host or in any module (every deliverable shares the C runtime DLL, so
+// this handler hears a module's abort too). It makes the same report, with
+// the caller of abort as the place, and ends with the C runtime's exit code.
+void OnAbort(int) {
+    RtlCaptureContext(&g_abortContext);
+    void* caller = AbortCaller(__builtin_return_address(0));
+    g_abortRecord.ExceptionCode = kAbortCode;
+    g_abortRecord.ExceptionAddress = caller ? caller : __builtin_return_address(0);
+    g_abortPointers.ExceptionRecord = &g_abortRecord;
+    g_abortPointers.ContextRecord = &g_abortContext;
+    ReportAndEnd(&g_abortPointers, kAbortExitCode);
 }
 
 // dir\name into path; false when it does not fit (the name alone is used then,
@@ -402,6 +560,7 @@ void CrashReportInstall() {
     PathInDirectory(directory, kReportName, g_reportPath, sizeof g_reportPath);
     PathInDirectory(directory, kDumpName, g_dumpPath, sizeof g_dumpPath);
     SetUnhandledExceptionFilter(OnUnhandledException);
+    signal(SIGABRT, OnAbort);
 }
 
 void CrashReportSetBox(int show) { InterlockedExchange(&g_showBox, show ? 1 : 0); }

@@ -44,6 +44,7 @@ install_missing() {
   missing wine64 test -x /usr/lib/wine/wine64                && need+=(wine64)
   missing xvfb have Xvfb                                     && need+=(xvfb)
   missing unzip have unzip                                   && need+=(unzip)
+  missing xdotool have xdotool                               && need+=(xdotool)
   missing zlib1g-dev test -e /usr/include/zlib.h             && need+=(zlib1g-dev)
   missing libinih-dev test -e /usr/include/ini.h             && need+=(libinih-dev)
   missing libgcrypt20-dev test -e /usr/include/gcrypt.h     && need+=(libgcrypt20-dev)
@@ -59,7 +60,6 @@ install_missing() {
     "gstreamer1.0-plugins-good:i386|test -e /usr/lib/i386-linux-gnu/gstreamer-1.0/libgstavi.so|the movie tests of the win32 build are skipped"
     "qstat|have quakestat|the server-query checks are skipped"
     "imagemagick|package_installed imagemagick|the demo's picture checks are skipped"
-    "xdotool|have xdotool|real X input for trying the game by hand is missing (no test needs it)"
     "libphysfs-dev|test -e /usr/include/physfs.h|the catalog benchmark against PhysFS is not built"
     "libdeflate-dev|test -e /usr/include/libdeflate.h|the CRC benchmark's libdeflate program is not built"
     "zip|have zip|the catalog benchmark writes its zip without the zip program"

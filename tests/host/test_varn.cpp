@@ -242,9 +242,11 @@ protected:
         ASSERT_TRUE(probe::PlaceProbeModules(Game().Path(), SystemSidePath(HOST_PROBE_DLL), missing, extra));
     }
 
-    // Runs Varn.exe in the game directory; its exit code, or -1 when it did
-    // not end within a minute (it is then killed).
-    int RunVarn() {
+    // Runs Varn.exe in the game directory; its exit code, or -1 when it ran a
+    // minute without using the processor (it is then killed). Any box it shows
+    // is recorded and closed, so that no run hangs on one: by the watcher, or
+    // with Enter as a player does (pressEnter).
+    int RunVarn(bool pressEnter = false) {
         std::string command = "\"" + SystemSidePath(VARN_EXE) + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -252,17 +254,78 @@ protected:
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Game().Path(), &startup,
                             &process))
             return -2;
-        // Any box Varn shows is recorded and closed, so that no run hangs on one.
-        testsupport::MessageBoxWatcher watcher(nullptr, process.dwProcessId);
+        std::unique_ptr<testsupport::MessageBoxWatcher> watcher;
+        std::atomic<bool> ended{false};
+        std::thread player;
+        if (pressEnter)
+            player = std::thread([&] { CloseBoxesWithEnter(process.dwProcessId, ended); });
+        else
+            watcher.reset(new testsupport::MessageBoxWatcher(nullptr, process.dwProcessId));
         DWORD code = static_cast<DWORD>(-1);
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        if (WaitWhileBusy(process.hProcess))
             GetExitCodeProcess(process.hProcess, &code);
         else
             TerminateProcess(process.hProcess, 99);
+        ended = true;
+        if (player.joinable()) player.join();
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        for (const auto& box : watcher.Boxes()) m_boxes.push_back(box.caption + ": " + box.text);
+        if (watcher)
+            for (const auto& box : watcher->Boxes()) m_boxes.push_back(box.caption + ": " + box.text);
         return static_cast<int>(code);
+    }
+
+    // True when the process ended; false when it went a minute without using
+    // the processor (a crash report on a loaded machine takes long, but works).
+    static bool WaitWhileBusy(HANDLE process) {
+        unsigned long long seen = ~0ull;
+        for (int idle = 0; idle < 60;) {
+            if (WaitForSingleObject(process, 1000) == WAIT_OBJECT_0) return true;
+            FILETIME created, exited, kernel, user;
+            unsigned long long used = 0;
+            if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+                used = (static_cast<unsigned long long>(kernel.dwHighDateTime) << 32) + kernel.dwLowDateTime +
+                       (static_cast<unsigned long long>(user.dwHighDateTime) << 32) + user.dwLowDateTime;
+            idle = used == seen ? idle + 1 : 0;
+            seen = used;
+        }
+        return false;
+    }
+
+    // A player in front of the screen: each box of the process, once it has
+    // the keyboard, is answered with Enter. A box that never takes the
+    // keyboard, or that Enter does not close, is recorded as such and closed
+    // after a minute (a guard, so that the run ends).
+    void CloseBoxesWithEnter(DWORD processId, const std::atomic<bool>& ended) {
+        while (!ended) {
+            HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
+            DWORD owner = 0;
+            if (box) GetWindowThreadProcessId(box, &owner);
+            if (!box || owner != processId || !IsWindowVisible(box)) {
+                Sleep(10);
+                continue;
+            }
+            char caption[256] = "", text[1024] = "";
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            std::string seen = std::string(caption) + ": " + text;
+            int waited = 0;
+            for (; waited < 6000 && !ended && GetForegroundWindow() != box; ++waited) Sleep(10);
+            if (GetForegroundWindow() == box) {
+                INPUT keys[2] = {};
+                keys[0].type = keys[1].type = INPUT_KEYBOARD;
+                keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+                keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, keys, sizeof(INPUT));
+                for (waited = 0; waited < 6000 && IsWindow(box); ++waited) Sleep(10);
+            }
+            if (IsWindow(box)) {
+                seen += GetForegroundWindow() == box ? " (Enter did not close it)" : " (never had the keyboard)";
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                while (IsWindow(box)) Sleep(10);
+            }
+            m_boxes.push_back(seen);
+        }
     }
 
     // The journal with the game directory written as $G; lines whose moment
@@ -446,21 +509,49 @@ unsigned long ImageSizeOf(const std::string& path) {
     return size;
 }
 
+// Three threads that keep both processors busy while they live, as other
+// programs on a loaded machine do.
+class BusyMachine {
+public:
+    BusyMachine() {
+        for (auto& thread : m_threads)
+            thread = std::thread([this] {
+                while (!m_stop) {
+                }
+            });
+    }
+    ~BusyMachine() {
+        m_stop = true;
+        for (auto& thread : m_threads) thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_threads[3];
+};
+
 // A module that faults (the menu module writes through a bad pointer in its
 // first run, on the main thread or on a thread of its own): Varn-crash.txt
 // names the DLL and an offset inside it, in its summary and as stack frame 0;
 // the minidump starts with "MDMP"; the box names the module and the report,
+// takes the keyboard (Enter closes it), and comes on a loaded machine too,
 // unless [Debug] CrashBox is FALSE; the exit code is the exception code. With
 // the log on, the report ends with the log's last lines before its own line.
 TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
-    for (bool box : {true, false}) {
-        SCOPED_TRACE(box ? "main thread, box, log on" : "another thread, CrashBox=FALSE, log off");
+    for (int run = 0; run < 3; ++run) {
+        const bool box = run != 1;
+        SCOPED_TRACE(run == 0   ? "main thread, box, log on"
+                     : run == 1 ? "another thread, CrashBox=FALSE, log off"
+                                : "main thread, box, log on, three busy threads");
         FreshGame();
         m_boxes.clear();
         PlaceModules({});
         ASSERT_TRUE(Game().Write("Probe.ini", box ? "[MNU]\nFaultOnRun=1\n" : "[MNU]\nFaultOnRun=1\nFaultInThread=1\n"));
         ASSERT_TRUE(Game().Write("startup.ini", box ? "[Debug]\r\nLogFile=Varn.log\r\n" : "[Debug]\r\nCrashBox=FALSE\r\n"));
-        EXPECT_EQ(static_cast<DWORD>(RunVarn()), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+        {
+            std::unique_ptr<BusyMachine> load(run == 2 ? new BusyMachine : nullptr);
+            EXPECT_EQ(static_cast<DWORD>(RunVarn(true)), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+        }
 
         const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
         const std::string lead = "Varn stopped: access violation in MenuSystem.dll at +0x";
@@ -501,6 +592,41 @@ TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
         ASSERT_GE(report.size(), lastLine.size());
         EXPECT_EQ(report.substr(report.size() - lastLine.size()), lastLine) << report;
         EXPECT_NE(report.find("Last lines of the log"), std::string::npos);
+    }
+}
+
+// A C++ exception that escapes a module's InitDLL (nothing in the module
+// catches it) and a module's call of abort end alike: the report, the box and
+// the log line name the module, and the exit code is the C runtime's for an
+// abort (3). The journal ends where the module gave up.
+TEST_F(VarnRun, AnUncaughtExceptionOrAnAbortInAModuleLeavesTheSameReport) {
+    const struct {
+        const char* probeIni;
+        std::string module;
+        const char* lastJournalLine;
+    } cases[] = {
+        {"[Probe]\nThrowInInit=Fader.dll\n", "Fader.dll", "Fader.dll InitDLL throws"},
+        {"[MNU]\nAbortOnRun=1\n", "MenuSystem.dll", "MNU calls abort"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.module);
+        FreshGame();
+        m_boxes.clear();
+        PlaceModules({});
+        ASSERT_TRUE(Game().Write("Probe.ini", c.probeIni));
+        ASSERT_TRUE(Game().Write("startup.ini", "[Debug]\r\nLogFile=Varn.log\r\n"));
+        EXPECT_EQ(RunVarn(), 3);
+        const std::string summary = "Varn stopped: abort or uncaught C++ exception in " + c.module + " at +0x";
+        const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+        EXPECT_NE(report.find("\r\n\r\n" + summary), std::string::npos) << report;
+        EXPECT_NE(report.find("Exception: 0x40000015 (abort or uncaught C++ exception)\r\n"), std::string::npos);
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].find("Varn: " + summary), 0u) << m_boxes[0];
+        const std::string log = ReadWholeFile(Game().File("Varn.log"));
+        EXPECT_NE(log.find("error: " + summary), std::string::npos) << log;
+        const Lines journal = Journal();
+        ASSERT_FALSE(journal.empty());
+        EXPECT_EQ(journal.back(), c.lastJournalLine);
     }
 }
 

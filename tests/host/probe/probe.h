@@ -5,6 +5,7 @@
 // journal, and answers as the game directory's Probe.ini tells it:
 //
 //   [Probe]   Skip=MNU,SND          ids not to publish
+//             ThrowInInit=Fader.dll the InitDLL of those files throws a C++ exception
 //   [Roles]   File.dll=SND,OBJ      the ids of a file, in place of the built-in table
 //   [MNU]     Run=0,0,1             results of successive mnuRun calls (then 1)
 //             Version=0             results of successive mnuSetVersion calls (then 0)
@@ -14,6 +15,7 @@
 //             FaultOnRun=1          writes through a bad pointer in that mnuRun (an access violation)
 //             FaultInThread=1       ... on a thread of its own, which mnuRun waits for
 //             HoldHeap=1            ... holding the process heap's lock, as a fault inside the heap does
+//             AbortOnRun=1          calls abort in that mnuRun
 //   [FLT]     Run=0                 results of successive fltRun calls (then 0)
 //             Version=0             results of successive fltSetVersion calls (then 0)
 //             Hold=GFX              in fltRun, the object manager takes that id and

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -249,6 +250,10 @@ class Menu final : public IMenuSystem {
             else
                 WriteThroughABadPointer();
         }
+        if (ScriptedResult("MNU", "AbortOnRun", 0, 0) == call + 1) {
+            Journal("MNU calls abort");
+            abort();
+        }
         const std::string waitFor = Setting("MNU", "WaitFor");
         if (!waitFor.empty()) Journal("MNU waited for " + waitFor + " = " + Number(WaitForFile(waitFor)));
         return Answer("MNU", "mnuRun", arguments, ScriptedResult("MNU", "Run", call, 1));
@@ -351,6 +356,10 @@ using namespace probe;
 extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
     g_registry = registry;
     g_fileName = OwnFileName();
+    if (ListHas(Setting("Probe", "ThrowInInit"), g_fileName.c_str())) {
+        Journal(g_fileName + " InitDLL throws");
+        throw 7;  // nothing in this module catches it
+    }
     // The owner name is the file's stem (cut to 7 characters by the shell).
     ShellAttach(g_fileName.substr(0, g_fileName.find('.')).c_str(), registry);
     std::string role = RoleOf(g_fileName);
