@@ -4,8 +4,8 @@
 // downwards from the top-left corner.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // A colour of four floats, each within 0..1.
 struct ColorRGBA {

@@ -6,8 +6,8 @@
 
 #include "cursor_list_record.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // Places in one flight slot record.
 inline constexpr int kFlightPlaces = 16;

@@ -7,8 +7,8 @@
 
 #include "sdk.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // Session description: eleven 32-bit fields on the product (44 bytes).
 // Text pointers are owned by whoever filled them; the network layer's stay

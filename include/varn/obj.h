@@ -3,8 +3,8 @@
 // their components.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // Type names known to objGetTypeId.
 inline constexpr const char kAircraftTypeName[] = "AircraftObject";
