@@ -25,7 +25,7 @@ function(varn_add_msvc_module name)
   cmake_parse_arguments(M "" "ARCH" "SOURCES;IMPORT_LIBS;INCLUDES" ${ARGN})
   varn_msvc_target(target ${M_ARCH})
   set(objects "")
-  set(includes -I${CMAKE_SOURCE_DIR}/include)
+  set(includes -I${CMAKE_SOURCE_DIR}/include -I${CMAKE_SOURCE_DIR})
   foreach(dir ${M_INCLUDES})
     list(APPEND includes -I${dir})
   endforeach()
@@ -34,7 +34,7 @@ function(varn_add_msvc_module name)
     get_filename_component(source ${source} ABSOLUTE)
     set(object ${CMAKE_CURRENT_BINARY_DIR}/${name}_${base}.obj)
     add_custom_command(OUTPUT ${object}
-      COMMAND ${VARN_MSVC_CLANG} --target=${target} -std=c++17 -ffreestanding -fno-rtti -fno-exceptions
+      COMMAND ${VARN_MSVC_CLANG} --target=${target} -std=c++17 -ffreestanding -fno-rtti -fno-exceptions -fno-builtin
               -fno-stack-protector -O1 -Wall -Wextra -Werror ${includes} -c ${source} -o ${object}
               -MD -MF ${object}.d
       DEPENDS ${source} DEPFILE ${object}.d
@@ -55,4 +55,11 @@ function(varn_add_msvc_module name)
     DEPENDS ${objects} ${M_IMPORT_LIBS}
     COMMENT "Linking ${name}.dll with lld-link" VERBATIM)
   add_custom_target(${name} ALL DEPENDS ${dll})
+endfunction()
+
+# varn_mingw_import_lib(OUT compiler name): the full path of a system DLL's
+# import library (libkernel32.a, ...) as the mingw-w64 compiler finds it.
+function(varn_mingw_import_lib out compiler name)
+  execute_process(COMMAND ${compiler} -print-file-name=${name} OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  set(${out} ${path} PARENT_SCOPE)
 endfunction()
