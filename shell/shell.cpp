@@ -2,6 +2,7 @@
 
 #include "files/strings.h"
 #include "shell/log.h"
+#include "shell/sdk_check.h"
 #include "varn/dbg.h"
 #include "varn/dll.h"
 #include "varn/mem.h"
@@ -76,6 +77,7 @@ const char* ShellAttach(const char* ownerName, IInterfaceManager* registry) {
         if (guid) memcpy(&g_guid, guid, sizeof g_guid);
     }
     MakeTexts();
+    ShellCheckHostSdk(g_ownerName);
     return g_versionText;
 }
 

@@ -62,6 +62,16 @@ VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* regi
 VARN_EXPORT int32_t VARN_CDECL ExitDLL();
 }
 
+// The version of this SDK. The host program exports VarnSdkValue by name (a
+// module finds it in the program's own module, not in the registry): given
+// "Version" it returns the host's VARN_SDK_VERSION, given the name of a record
+// the host and modules share ("IniFile", the options document "OPT" lends, and
+// the records of these headers) its size in the host, and -1 for a name it does
+// not know. A module's service access layer compares them when it attaches.
+#define VARN_SDK_VERSION 1
+#define VARN_SDK_VALUE_NAME "VarnSdkValue"
+typedef int32_t(VARN_CDECL* SdkValueFunction)(const char* name);
+
 #define VARN_INIT_DLL_NAME "InitDLL"
 #define VARN_EXIT_DLL_NAME "ExitDLL"
 

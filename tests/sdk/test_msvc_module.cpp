@@ -84,6 +84,7 @@ TEST(MsvcModule, FliesAFlightCallingTheHostTheCommMenuAndAGccModule) {
     const std::string size = std::to_string(strlen(kOneFlight));
     Lines expected = {
         "FlightEngine.dll InitDLL FLT,ABI (MSVC)",
+        "MSVC SDK Version = 1 (this module's 1), TextAttributes = 284 (284)",
         "MSVC fltSetScreenShotDirectory($G\\ScreenShots)",
         "MSVC fltSetVersion(v02.19.07) = 0",
         "MSVC fltRun($G\\Flight, $G\\Flight\\FlightEngine.ini)",

@@ -27,6 +27,8 @@ __declspec(dllimport) void* __stdcall CreateFileA(const char*, uint32_t, uint32_
 __declspec(dllimport) int __stdcall WriteFile(void*, const void*, uint32_t, uint32_t*, void*);
 __declspec(dllimport) int __stdcall CloseHandle(void*);
 __declspec(dllimport) int __stdcall PostMessageA(void*, uint32_t, uintptr_t, intptr_t);
+__declspec(dllimport) void* __stdcall GetModuleHandleA(const char*);
+__declspec(dllimport) void* __stdcall GetProcAddress(void*, const char*);
 }
 
 namespace {
@@ -184,6 +186,13 @@ extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceMa
     registry->RegisterInterface(VARN_ID_FLT, static_cast<IFlightEngine*>(&g_flight), module);
     registry->RegisterInterface(PROBE_ID_ABI, static_cast<IAbiProbe*>(&g_abi), module);
     Line() << "FlightEngine.dll InitDLL FLT,ABI (MSVC)";
+    // The host program's SDK values, found by name in the program itself.
+    if (auto value = reinterpret_cast<SdkValueFunction>(GetProcAddress(GetModuleHandleA(nullptr), VARN_SDK_VALUE_NAME)))
+        Line() << "MSVC SDK Version = " << value("Version") << " (this module's " << VARN_SDK_VERSION
+               << "), TextAttributes = " << value("TextAttributes") << " (" << static_cast<int32_t>(sizeof(TextAttributes))
+               << ")";
+    else
+        Line() << "MSVC SDK: the host exports no " << VARN_SDK_VALUE_NAME;
     return 1;
 }
 
