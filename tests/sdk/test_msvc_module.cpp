@@ -79,7 +79,8 @@ TEST(MsvcModule, FliesAFlightCallingTheHostTheCommMenuAndAGccModule) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    EXPECT_EQ(code, 1u);
+    Lines journal = JournalOf(game);
+    EXPECT_EQ(code, 1u) << "journal:\n" << Show(journal);
 
     const std::string size = std::to_string(strlen(kOneFlight));
     Lines expected = {
@@ -107,7 +108,6 @@ TEST(MsvcModule, FliesAFlightCallingTheHostTheCommMenuAndAGccModule) {
         "FlightEngine.dll ExitDLL (MSVC)",
         "MNU mnuRun($G\\Menu, $G\\Menu\\MenuSystem.ini, Debrief) = 1",
     });
-    Lines journal = JournalOf(game);
     EXPECT_TRUE(InOrder(journal, expected)) << "expected in order:\n" << Show(expected) << "journal:\n" << Show(journal);
 }
 
