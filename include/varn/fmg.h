@@ -11,6 +11,9 @@
 
 class IFileManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_FMG;
+
     virtual int fmgDirectoryExists(const char* path) = 0;                               // 0
     virtual void fmgCloseAllCatalogs() = 0;                                             // 1
     virtual int fmgOpenCatalog(const char* path) = 0;                                   // 2

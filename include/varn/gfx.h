@@ -4,6 +4,8 @@
 // downwards from the top-left corner.
 #pragma once
 
+#include "sdk.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -71,6 +73,9 @@ public:
 
 class IGraphicsEngine {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_GFX;
+
     // 0: the application became active (1) or inactive (0).
     virtual void gfxSetActive(int active) = 0;
     // 1: the display object; owned by the graphics engine and valid while it is loaded.
