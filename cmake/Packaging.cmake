@@ -45,6 +45,11 @@ install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/path
 install(FILES ${CMAKE_SOURCE_DIR}/ini/ini_file.h ${CMAKE_SOURCE_DIR}/ini/ini_arena.h
   ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h ${CMAKE_SOURCE_DIR}/ini/ini_key_names.h DESTINATION SDK/include/ini)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
+# The same sources for a module of another compiler (sdk/VarnSdk.cmake builds
+# them with the module's own): SDK\src\shell, files, ini, platform.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/shell ${CMAKE_SOURCE_DIR}/files ${CMAKE_SOURCE_DIR}/ini ${CMAKE_SOURCE_DIR}/platform
+  DESTINATION SDK/src FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h")
+install(FILES ${CMAKE_SOURCE_DIR}/sdk/VarnSdk.cmake DESTINATION SDK/cmake)
 install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake
   DESTINATION SDK/cmake)

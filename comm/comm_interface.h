@@ -7,15 +7,14 @@
 #include "varn/com.h"
 #include "varn/ctl.h"
 #include "varn/gfx.h"
+#include "varn/held.h"
+#include "varn/clk.h"
+#include "varn/msn.h"
+#include "varn/obj.h"
+#include "varn/txt.h"
 
 #include <cstdint>
 
-class IGraphicsEngine;
-class IObjectManager;
-class IMissionSystem;
-class IClock;
-class ITextManager;
-class IControlMap;
 struct FlightRecord;
 struct FlightSlot;
 
@@ -59,14 +58,35 @@ public:
 
     // The game's interfaces, taken by InitDLL in this order and released by
     // ExitDLL in reverse (null when not published).
+    // Held from InitDLL to ExitDLL: got in this order, released in reverse.
     struct Services {
-        enum Slot { kGfx, kObj, kMsn, kClk, kTxt, kCtl, kCount };
-        void* held[kCount] = {};
-        IGraphicsEngine* gfx() const { return static_cast<IGraphicsEngine*>(held[kGfx]); }
-        IObjectManager* obj() const { return static_cast<IObjectManager*>(held[kObj]); }
-        IMissionSystem* msn() const { return static_cast<IMissionSystem*>(held[kMsn]); }
-        ITextManager* txt() const { return static_cast<ITextManager*>(held[kTxt]); }
-        IControlMap* ctl() const { return static_cast<IControlMap*>(held[kCtl]); }
+        InterfaceHold<IGraphicsEngine> graphics;
+        InterfaceHold<IObjectManager> objects;
+        InterfaceHold<IMissionSystem> missions;
+        InterfaceHold<IClock> clock;
+        InterfaceHold<ITextManager> texts;
+        InterfaceHold<IControlMap> controls;
+        void GetAll(IInterfaceManager* registry) {
+            graphics.Get(registry);
+            objects.Get(registry);
+            missions.Get(registry);
+            clock.Get(registry);
+            texts.Get(registry);
+            controls.Get(registry);
+        }
+        void ReleaseAll() {
+            controls.Release();
+            texts.Release();
+            clock.Release();
+            missions.Release();
+            objects.Release();
+            graphics.Release();
+        }
+        IGraphicsEngine* gfx() const { return graphics.get(); }
+        IObjectManager* obj() const { return objects.get(); }
+        IMissionSystem* msn() const { return missions.get(); }
+        ITextManager* txt() const { return texts.get(); }
+        IControlMap* ctl() const { return controls.get(); }
     } services;
 
 private:

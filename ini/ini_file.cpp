@@ -13,11 +13,28 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
+// The SSE2 scans: gcc and clang say __SSE2__, Microsoft's compiler says it
+// with _M_X64 or _M_IX86_FP.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define VARN_INI_SSE2 1
 #include <emmintrin.h>
+#endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
 #endif
 
 namespace {
+
+// The index of the lowest set bit of a non-zero value.
+inline int LowestSetBit(unsigned bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index;
+    _BitScanForward(&index, bits);
+    return static_cast<int>(index);
+#else
+    return __builtin_ctz(bits);
+#endif
+}
 
 // Includes nested deeper than this are not read (a chain of distinct files
 // that never ends would otherwise only stop when the pool is full).
@@ -40,7 +57,7 @@ bool HasHighByte(const char* begin, const char* end) {
 // before limit.
 template <bool withEquals>
 char* FindStop(char* p, const char* limit) {
-#if defined(__SSE2__)
+#if defined(VARN_INI_SSE2)
     const __m128i zero = _mm_setzero_si128();
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
@@ -54,7 +71,7 @@ char* FindStop(char* p, const char* limit) {
             bits = _mm_movemask_epi8(_mm_or_si128(hits, _mm_cmpeq_epi8(bytes, eq))) | _mm_movemask_epi8(bytes);
         else
             bits = _mm_movemask_epi8(hits);
-        if (bits) return p + __builtin_ctz(static_cast<unsigned>(bits));
+        if (bits) return p + LowestSetBit(static_cast<unsigned>(bits));
         p += 16;
     }
 #else
@@ -117,7 +134,7 @@ inline bool IsLineBlank(unsigned char c) { return c == ' ' || c == '\t' || c == 
 // non-blank character is '[' or '#', or end: the lines before it are key
 // lines or lines to ignore. Nothing is changed in the text.
 char* FindDirectiveLine(char* p, char* end, const char* limit) {
-#if defined(__SSE2__)
+#if defined(VARN_INI_SSE2)
     // Key lines rarely hold a '[' or '#' at all: look for those bytes 16 at a
     // time, and take the first that only blanks separate from a line start
     // (p, or a byte after a CR, LF or zero byte). A trail byte of a double-byte
@@ -138,7 +155,7 @@ char* FindDirectiveLine(char* p, char* end, const char* limit) {
             width = 1;
         }
         for (; bits; bits &= bits - 1) {
-            char* line = q + __builtin_ctz(bits);
+            char* line = q + LowestSetBit(bits);
             if (line >= end) return end;
             while (line > first && IsLineBlank(static_cast<unsigned char>(line[-1]))) --line;
             if (line == first || line[-1] == 0 || line[-1] == '\r' || line[-1] == '\n') return line;

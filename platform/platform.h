@@ -73,6 +73,8 @@ size_t KeptCBlockBytes();
 using LibraryHandle = void*;
 LibraryHandle LibraryLoad(const char* path);        // null on failure
 void* LibrarySymbol(LibraryHandle library, const char* name);
+// The running program itself, for LibrarySymbol (never to be freed).
+LibraryHandle LibraryProgram();
 bool LibraryFree(LibraryHandle library);
 void LibraryDisableThreadCalls(LibraryHandle library);
 // Text of the last loader failure, said for a reader ("no such file", "not a

@@ -321,6 +321,11 @@ void* LibrarySymbol(LibraryHandle library, const char* name) {
     return dlsym(library, name);
 }
 
+LibraryHandle LibraryProgram() {
+    static void* program = dlopen(nullptr, RTLD_NOW);
+    return program;
+}
+
 bool LibraryFree(LibraryHandle library) { return library && dlclose(library) == 0; }
 
 void LibraryDisableThreadCalls(LibraryHandle) {}

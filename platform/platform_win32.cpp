@@ -119,6 +119,8 @@ void* LibrarySymbol(LibraryHandle library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 
+LibraryHandle LibraryProgram() { return GetModuleHandleA(nullptr); }
+
 bool LibraryFree(LibraryHandle library) {
     return library && FreeLibrary(static_cast<HMODULE>(library));
 }

@@ -36,6 +36,7 @@ install_missing() {
   missing ninja-build have ninja                             && need+=(ninja-build)
   missing g++ have g++                                       && need+=(g++)
   missing clang have clang++                                 && need+=(clang)
+  missing lld have lld-link                                  && need+=(lld)
   missing binutils have as                                   && need+=(binutils)
   missing googletest test -d /usr/src/googletest             && need+=(googletest)
   missing g++-mingw-w64-i686-posix have i686-w64-mingw32-g++-posix     && need+=(g++-mingw-w64-i686-posix)

@@ -2,10 +2,14 @@
 
 #include "files/strings.h"
 #include "shell/log.h"
+#include "shell/sdk_check.h"
+#include "varn/app.h"
 #include "varn/dbg.h"
 #include "varn/dll.h"
+#include "varn/fmg.h"
 #include "varn/mem.h"
 #include "varn/registry.h"
+#include "varn/rnd.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,26 +18,37 @@ namespace {
 
 const char kNoticeText[] = "Varn - combat flight simulation host. Copyright the Varn developers.";
 
-// Interfaces this layer holds, in the form the registry hands them out.
-enum Held { kDbg, kApp, kDll, kFmg, kRnd, kHeldCount };
-const char* const kHeldIds[kHeldCount] = {"DBG", "APP", "DLL", "FMG", "RND"};
 
 IInterfaceManager* g_registry = nullptr;
 char g_ownerName[8] = "";
 const char* g_ownerNamePointer = nullptr;
-void* g_held[kHeldCount] = {};
+// The interfaces this layer holds for the deliverable's life. Each is got and
+// released under its type's own id; the host binds some of them directly
+// (without a registry count), so they are plain pointers, not scope holders.
+IDebugSystem* g_debug = nullptr;
+IApplication* g_application = nullptr;
+IDllLibraryManager* g_dll = nullptr;
+IFileManager* g_files = nullptr;
+IRandomTable* g_random = nullptr;
 void* g_instance = nullptr;
 void* g_window = nullptr;
 VarnGuid g_guid = {};
 char* g_versionText = nullptr;
 char* g_noticeText = nullptr;
 
-void Get(int which) {
-    if (g_registry) g_registry->GetInterface(kHeldIds[which], &g_held[which]);
+template <typename T>
+void Get(T** slot) {
+    void* object = *slot;
+    if (g_registry) g_registry->GetInterface(T::kId, &object);
+    *slot = static_cast<T*>(object);
 }
 
-int32_t Release(const char* id, void** holder) {
-    return g_registry ? g_registry->ReleaseInterface(id, holder) : 0;
+template <typename T>
+int32_t Release(T** slot) {
+    void* object = *slot;
+    int32_t result = g_registry ? g_registry->ReleaseInterface(T::kId, &object) : 0;
+    *slot = static_cast<T*>(object);
+    return result;
 }
 
 void MakeTexts() {
@@ -60,14 +75,14 @@ const char* ShellAttach(const char* ownerName, IInterfaceManager* registry) {
     g_ownerNamePointer = g_ownerName;
     ShellSetOwnerTag(g_ownerNamePointer);
 
-    Get(kDbg);
-    void* memory = nullptr;
-    if (g_registry) g_registry->GetInterface("MEM", &memory);
-    ShellBindMemory(static_cast<IMemoryManager*>(memory));
-    Get(kApp);
-    Get(kDll);
-    Get(kFmg);
-    Get(kRnd);
+    Get(&g_debug);
+    IMemoryManager* memory = nullptr;
+    Get(&memory);
+    ShellBindMemory(memory);
+    Get(&g_application);
+    Get(&g_dll);
+    Get(&g_files);
+    Get(&g_random);
 
     if (IApplication* application = ShellGetApplication()) {
         g_instance = application->appGetInstanceHandle();
@@ -76,6 +91,7 @@ const char* ShellAttach(const char* ownerName, IInterfaceManager* registry) {
         if (guid) memcpy(&g_guid, guid, sizeof g_guid);
     }
     MakeTexts();
+    ShellCheckHostSdk(g_ownerName);
     return g_versionText;
 }
 
@@ -87,40 +103,40 @@ int32_t ShellDetach(const char* ownerName) {
     FreeTexts();
     g_instance = nullptr;
     g_window = nullptr;
-    Release("RND", &g_held[kRnd]);
-    Release("FMG", &g_held[kFmg]);
-    Release("DLL", &g_held[kDll]);
-    Release("APP", &g_held[kApp]);
+    Release(&g_random);
+    Release(&g_files);
+    Release(&g_dll);
+    Release(&g_application);
 
-    void* memory = ShellGetMemory();
-    if (memory) static_cast<IMemoryManager*>(memory)->memReleaseOwner(g_ownerNamePointer);
+    IMemoryManager* memory = ShellGetMemory();
+    if (memory) memory->memReleaseOwner(g_ownerNamePointer);
     if (g_registry && memory) {
         // Blocks freed from here on stay with the heap, which outlives them.
-        Release("MEM", &memory);
-        ShellBindMemory(static_cast<IMemoryManager*>(memory));
+        Release(&memory);
+        ShellBindMemory(memory);
     }
-    return Release("DBG", &g_held[kDbg]);
+    return Release(&g_debug);
 }
 
 void ShellSetRegistry(IInterfaceManager* registry) { g_registry = registry; }
-void ShellBindDebug(IDebugSystem* debug) { g_held[kDbg] = debug; }
-void ShellUnbindDebug() { g_held[kDbg] = nullptr; }
+void ShellBindDebug(IDebugSystem* debug) { g_debug = debug; }
+void ShellUnbindDebug() { g_debug = nullptr; }
 
 void ShellAttachHost(IApplication* application) {
-    Get(kDll);
-    Get(kFmg);
-    Get(kRnd);
-    g_held[kApp] = application;
+    Get(&g_dll);
+    Get(&g_files);
+    Get(&g_random);
+    g_application = application;
     MakeTexts();
 }
 
 void ShellDetachHost() {
     FreeTexts();
-    g_held[kApp] = nullptr;
-    Release("RND", &g_held[kRnd]);
-    Release("FMG", &g_held[kFmg]);
+    g_application = nullptr;
+    Release(&g_random);
+    Release(&g_files);
     if (IDllLibraryManager* dll = ShellGetDllManager()) dll->dllFreeAll();
-    Release("DLL", &g_held[kDll]);
+    Release(&g_dll);
 }
 
 void ShellSetWindowValues(void* instance, void* window, const VarnGuid* guid) {
@@ -133,11 +149,11 @@ void ShellSetWindowValues(void* instance, void* window, const VarnGuid* guid) {
 }
 
 IInterfaceManager* ShellGetRegistry() { return g_registry; }
-IDebugSystem* ShellGetDebug() { return static_cast<IDebugSystem*>(g_held[kDbg]); }
-IApplication* ShellGetApplication() { return static_cast<IApplication*>(g_held[kApp]); }
-IDllLibraryManager* ShellGetDllManager() { return static_cast<IDllLibraryManager*>(g_held[kDll]); }
-IFileManager* ShellGetFileManager() { return static_cast<IFileManager*>(g_held[kFmg]); }
-IRandomTable* ShellGetRandom() { return static_cast<IRandomTable*>(g_held[kRnd]); }
+IDebugSystem* ShellGetDebug() { return g_debug; }
+IApplication* ShellGetApplication() { return g_application; }
+IDllLibraryManager* ShellGetDllManager() { return g_dll; }
+IFileManager* ShellGetFileManager() { return g_files; }
+IRandomTable* ShellGetRandom() { return g_random; }
 const char* ShellGetOwnerName() { return g_ownerNamePointer; }
 void* ShellGetInstanceHandle() { return g_instance; }
 void* ShellGetWindowHandle() { return g_window; }

@@ -6,17 +6,27 @@
 // DLLs), never into a library, so that the replacement stays inside the
 // deliverable that carries it: on Windows each module has its own static
 // runtime, elsewhere the module's export list hides these symbols.
+#include "shell/log.h"
 #include "shell/shell_memory.h"
 #include "shell/shell_new.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace {
 
 void* AllocateObject(size_t size, int32_t a, int32_t b) {
     void* block = ShellAllocEx(size ? size : 1, a, b);
-    if (!block) throw std::bad_alloc();
-    return block;
+    if (block) return block;
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
+    throw std::bad_alloc();
+#else
+    // Built without exceptions (as modules of other compilers often are): an
+    // allocation that cannot be met must not hand null to code that never
+    // checks, so the process ends with a log line saying why.
+    LogError("Out of memory: %lu bytes could not be allocated", static_cast<unsigned long>(size));
+    std::abort();
+#endif
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ typedef void(VARN_CDECL* MessageCallback)(uintptr_t wParam, uintptr_t lParam);
 
 class IApplication {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_APP;
+
     virtual int32_t appPumpMessages() = 0;                 // 0: dispatches waiting messages; 0 once quit
     virtual void appRequestQuit() = 0;                     // 1: sets the quit request
     virtual int32_t appIsActive() = 0;                     // 2: active flag

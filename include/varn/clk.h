@@ -6,6 +6,9 @@
 
 class IClock {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_CLK;
+
     virtual void clkReset() = 0;                    // 0: base = now, then an update
     virtual void clkSetStep(int32_t value) = 0;     // 1: stores the step value
     virtual int32_t clkGetTimeMs() = 0;             // 2: time of the latest update, ms since base

@@ -3,8 +3,13 @@
 // and draw. No operation reports failure to its caller.
 #pragma once
 
+#include "sdk.h"
+
 class ICommInterface {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_COM;
+
     // 0: loads the menu definition file `fileName` (an INI file), registers the number-key commands 2..11 and binds to the player's flight.
     virtual void comInit(const char* fileName) = 0;
     // 1: unregisters the number-key commands, unloads the menu's text file and destroys the menu.

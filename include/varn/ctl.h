@@ -10,6 +10,9 @@ typedef void(VARN_CDECL* CommandCallback)(int command, int value1, int value2);
 
 class IControlMap {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_CTL;
+
     // 0: names the directory the control files are read from.
     virtual void ctlSetDirectory(const char* directory) = 0;
     // 1: from now on `callback` is called whenever command `command` is given.

@@ -4,8 +4,8 @@
 // position (current node and index together) but never links or frees nodes.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 struct CursorListNodeRecord {
     CursorListNodeRecord* next;

@@ -6,6 +6,9 @@
 
 class IDebugSystem {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_DBG;
+
     virtual void dbgReserved0() = 0;                                       // 0: does nothing
     virtual void dbgReserved1(int32_t a, int32_t b, int32_t c, int32_t d) = 0;  // 1: does nothing
     virtual void dbgReserved2(int32_t a, int32_t b, int32_t c) = 0;        // 2: does nothing

@@ -7,6 +7,9 @@
 
 class IDllLibraryManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_DLL;
+
     // 0: sets the directory names are resolved against (at most 259
     // characters); null or "" restores ".\".
     virtual void dllSetDirectory(const char* directory) = 0;

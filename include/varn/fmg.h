@@ -11,6 +11,9 @@
 
 class IFileManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_FMG;
+
     // 0: 1 when the working directory can be changed to path (it is changed
     // back at once).
     virtual int fmgDirectoryExists(const char* path) = 0;

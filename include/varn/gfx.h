@@ -4,8 +4,10 @@
 // downwards from the top-left corner.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "sdk.h"
+
+#include <stddef.h>
+#include <stdint.h>
 
 // A colour of four floats, each within 0..1.
 struct ColorRGBA {
@@ -71,6 +73,9 @@ public:
 
 class IGraphicsEngine {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_GFX;
+
     // 0: the application became active (1) or inactive (0).
     virtual void gfxSetActive(int active) = 0;
     // 1: the display object; owned by the graphics engine and valid while it is loaded.

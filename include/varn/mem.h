@@ -6,6 +6,9 @@
 
 class IMemoryManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_MEM;
+
     // 0: a block of at least size bytes (odd sizes rounded up to even), or
     // null for size 0 or when memory is short. a and b are passed as 0 by
     // every caller; ownerTag is the caller's module name. None are used.

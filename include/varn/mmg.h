@@ -3,12 +3,17 @@
 // network layer and names the multiplayer mode to run.
 #pragma once
 
+#include "sdk.h"
+
 // Multiplayer modes named to mmgSetMultiplayerMode.
 inline constexpr const char kMultiplayerModeMission[] = "MpMission";
 inline constexpr const char kMultiplayerModeDogfight[] = "MpDogfight";
 
 class IMissionManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_MMG;
+
     // 0: initialises the mission manager from its init file; called after every directory and the network layer are set.
     virtual void mmgInit(const char* initFile) = 0;
     // 1: shuts the mission manager down; called by the base-module teardown.

@@ -5,9 +5,10 @@
 #pragma once
 
 #include "cursor_list_record.h"
+#include "sdk.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // Places in one flight slot record.
 inline constexpr int kFlightPlaces = 16;
@@ -48,6 +49,9 @@ static_assert(sizeof(void*) != 4 || offsetof(MissionRecord, flights) == 12, "mis
 
 class IMissionSystem {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_MSN;
+
     // 0: writes the name of the menu screen to open next into `buffer` of `capacity` bytes (260 from the host), always terminated.
     virtual void msnGetNextScreen(char* buffer, int capacity) = 0;
     // 1: stores in *record a pointer to the mission record; leaves it untouched when there is no mission.

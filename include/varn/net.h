@@ -7,8 +7,8 @@
 
 #include "sdk.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 // Session description: eleven 32-bit fields on the product (44 bytes).
 // Text pointers are owned by whoever filled them; the network layer's stay
@@ -73,6 +73,9 @@ inline constexpr int kNetConfigureBlockSize = 20;
 
 class INetworkLayer {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_NET;
+
     // 0: starts the network layer; called once before any other session operation.
     virtual void netStart() = 0;
     // 1: prepares a new join attempt after a failed one.

@@ -3,8 +3,10 @@
 // their components.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "sdk.h"
+
+#include <stddef.h>
+#include <stdint.h>
 
 // Type names known to objGetTypeId.
 inline constexpr const char kAircraftTypeName[] = "AircraftObject";
@@ -90,6 +92,9 @@ public:
 
 class IObjectManager {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_OBJ;
+
     // 0: initialises the object manager from the object list file; called once after objSetDirectory.
     virtual void objInit(const char* objectListFile) = 0;
     // 1: shuts the object manager down; called by the base-module teardown after terExit.

@@ -8,10 +8,15 @@
 // operations take that variable and clear it.
 #pragma once
 
+#include "sdk.h"
+
 class IniFile;
 
 class IOptionsFile {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_OPT;
+
     // 0: replaces the document with a new one for the named file (default
     // extension "INI"); the new document, or null when it cannot be made.
     virtual IniFile* optOpen(const char* fileName) = 0;

@@ -6,6 +6,9 @@
 
 class IRandomTable {
 public:
+    // The registry id of this interface (no slot, no data).
+    static constexpr const char kId[] = VARN_ID_RND;
+
     virtual void rndSetSeed(uint32_t seed) = 0;  // 0: refills the table; the next draw is the first value
     virtual uint32_t rndGetSeed() = 0;           // 1: the last seed
     virtual float rndScale(float x) = 0;         // 2: x * r

@@ -11,9 +11,25 @@
 // - Results are 32-bit ints; owners and module handles are uintptr_t.
 // - No exception, standard-library object or C runtime object crosses a
 //   module boundary; memory that crosses comes from the shared "MEM" heap.
+//
+// A module may be built by mingw-w64 gcc or by Microsoft's compiler (or clang
+// in MSVC mode). The two C++ ABIs agree only on part of the language, so these
+// headers keep to that part:
+// - no struct or class returned by value (the two return it differently);
+// - no overloaded virtual names (MSVC orders overloads in reverse in the table);
+// - no virtual destructor (one slot in MSVC, two in gcc);
+// - no enum, bool or long double across a boundary (sizes and signedness
+//   differ; an enum holding 0x80000000 is signed in MSVC); integers have
+//   explicit widths and results are 32 bits (or pointers, float or void);
+// - records are plain fields, no bit fields, no conditional layout;
+// - a callee on 32-bit Windows assumes only 4-byte stack alignment, which is
+//   all the system's callers guarantee.
+// The headers include only <stdint.h> and <stddef.h>, which a freestanding
+// compiler has, so a module needs no C++ library to include them. The test of
+// the SDK compiles every record and table both ways and compares them.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // The C calling convention of plain functions and callbacks. Only 32-bit
 // Windows has more than one convention; elsewhere the macro is empty.
@@ -45,6 +61,16 @@ typedef int32_t(VARN_CDECL* ExitDllFunction)();
 VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry);
 VARN_EXPORT int32_t VARN_CDECL ExitDLL();
 }
+
+// The version of this SDK. The host program exports VarnSdkValue by name (a
+// module finds it in the program's own module, not in the registry): given
+// "Version" it returns the host's VARN_SDK_VERSION, given the name of a record
+// the host and modules share ("IniFile", the options document "OPT" lends, and
+// the records of these headers) its size in the host, and -1 for a name it does
+// not know. A module's service access layer compares them when it attaches.
+#define VARN_SDK_VERSION 1
+#define VARN_SDK_VALUE_NAME "VarnSdkValue"
+typedef int32_t(VARN_CDECL* SdkValueFunction)(const char* name);
 
 #define VARN_INIT_DLL_NAME "InitDLL"
 #define VARN_EXIT_DLL_NAME "ExitDLL"

@@ -4,6 +4,7 @@
 
 #include "sdk.h"
 #include "registry.h"
+#include "held.h"
 
 // Host services.
 #include "app.h"

@@ -27,14 +27,11 @@ public:
 class Example final : public IExample {
 public:
     float exaGetTime() override {
-        // Take the service for the call and give it back right after.
-        void* clock = nullptr;
-        if (!ShellGetRegistry()->GetInterface(VARN_ID_CLK, &clock)) return 0;
-        IClock* time = static_cast<IClock*>(clock);
-        time->clkUpdate();
-        const float seconds = time->clkGetTime();
-        ShellGetRegistry()->ReleaseInterface(VARN_ID_CLK, &clock);
-        return seconds;
+        // Take the service for the call; it is given back at the end of the scope.
+        InterfaceHold<IClock> clock(ShellGetRegistry());
+        if (!clock) return 0;
+        clock->clkUpdate();
+        return clock->clkGetTime();
     }
 };
 

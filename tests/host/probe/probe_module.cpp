@@ -1,6 +1,7 @@
 // The probe module (see probe.h): every game interface the host calls, each
 // operation journaled with its arguments and answered as Probe.ini says.
 #include "probe.h"
+#include "probe_abi.h"
 
 #include "shell/shell.h"
 #include "shell/shell_app.h"
@@ -55,13 +56,11 @@ int Scripted(const char* id, const char* operation, const char* key, int fallbac
     return ScriptedResult(id, key, NextCallIndex(id, operation), fallback);
 }
 
-// ---- Probe-private holder: takes an id for another module and lets go later.
-class IProbeHolder {
-public:
-    virtual void Hold(const char* id) = 0;
-    virtual void ReleaseHeld() = 0;
-};
-const char kHolderId[] = "HLD";
+// ---- Probe-private holder (probe_abi.h): takes an id for another module and
+// lets go later, and calls the MSVC-ABI probe's interface.
+const char kHolderId[] = PROBE_ID_HOLDER;
+
+int32_t VARN_CDECL AbiCallback(int32_t value, void* context) { return value * 2 + *static_cast<int32_t*>(context); }
 
 class Holder final : public IProbeHolder {
 public:
@@ -75,6 +74,22 @@ public:
         if (!m_object) return;
         Journal(std::string("HLD release(") + m_id + ")");
         g_registry->ReleaseInterface(m_id, &m_object);
+    }
+    void CallAbiProbe(const char* id) override {
+        void* object = nullptr;
+        if (!g_registry->GetInterface(id, &object)) {
+            Journal(std::string("HLD abi(") + Text(id) + ") missing");
+            return;
+        }
+        IAbiProbe* abi = static_cast<IAbiProbe*>(object);
+        char copied[8] = "";
+        int32_t context = 1000;
+        int length = abi->abiCopy("thiscall", copied, sizeof copied);
+        char scaled[32];
+        snprintf(scaled, sizeof scaled, "%.2f", abi->abiScale(1.25f, 3));
+        Journal("HLD abi mix=" + Number(abi->abiMix(1, 2, 3, 4, 5)) + " scale=" + scaled + " copy=" + Number(length) +
+                ":" + copied + " call=" + Number(abi->abiCall(AbiCallback, 20, &context)));
+        g_registry->ReleaseInterface(id, &object);
     }
 
 private:
