@@ -91,12 +91,13 @@ install_missing() {
 }
 
 # The one mapping from a Windows width to Wine: sets wine_arch (WINEARCH) and
-# wine_loader for width 32 or 64; false for any other width.
+# wine_loader for width 32 or 64 (or its preset's name, win32 or win64); false
+# for anything else.
 #   wine_for_width WIDTH
 wine_for_width() {
   case $1 in
-    32) wine_arch=win32 wine_loader=/usr/lib/wine/wine ;;
-    64) wine_arch=win64 wine_loader=/usr/lib/wine/wine64 ;;
+    32|win32) wine_arch=win32 wine_loader=/usr/lib/wine/wine ;;
+    64|win64) wine_arch=win64 wine_loader=/usr/lib/wine/wine64 ;;
     *) return 1 ;;
   esac
 }
@@ -138,7 +139,7 @@ choose_windows_width() {
 
 # Brings up a Wine prefix of a Windows width (32 or 64) with a persistent
 # wineserver (each process then starts in a fraction of a second).
-#   start_wine_prefix PREFIX WIDTH
+#   start_wine_prefix PREFIX WIDTH   (WIDTH as wine_for_width takes it)
 start_wine_prefix() {
   wine_for_width "$2" || return 1
   set -- "$1" "$wine_arch" "$wine_loader"
