@@ -56,18 +56,23 @@ size_t HeapBlockSize(HeapHandle heap, const void* block);
 size_t HeapCompactPrivate(HeapHandle heap);         // largest free block after compaction (0: unknown)
 void HeapDestroyPrivate(HeapHandle heap);           // frees every block still allocated
 // A block of the C heap, given back with ReleaseCBlock and the size asked
-// for. A large block (a big configuration text, a block of thousands of keys)
-// is backed by large pages where the system offers them, so that it is
-// brought in by a few page faults instead of thousands. A block of 128 KiB or
-// more that is given back is kept (up to 64 MiB in all) for the next request
-// it fits instead of going back to the system and being faulted in, zeroed,
-// again. Not zeroed; null on failure.
+// for. Not zeroed; null on failure.
 void* AllocateCBlock(size_t size);
 void ReleaseCBlock(void* block, size_t size);
+#ifndef _WIN32
+// Posix only (c_blocks_posix.cpp), tuned for big documents and file reads: a
+// block of 2 MiB or more is backed by large pages where the system offers them
+// (a few page faults instead of thousands), other blocks of 128 KiB or more
+// start on a page boundary, and a block of 128 KiB or more that is given back
+// is kept (up to 64 MiB in all) for the next request it fits instead of going
+// back to the system and being faulted in, zeroed, again. The Win32 backend
+// hands out the C runtime's blocks as they come.
+//
 // Returns the kept blocks to the system (compacting or destroying a private
 // heap does too), and how many bytes are kept now.
 void ReleaseKeptCBlocks();
 size_t KeptCBlockBytes();
+#endif
 
 // ---- Dynamic libraries ----------------------------------------------------
 using LibraryHandle = void*;

@@ -49,11 +49,10 @@ void* HeapAllocate(HeapHandle heap, size_t size) {
     return block;
 }
 
-// Large pages need a privilege a game does not hold.
+// The C runtime's blocks as they come: large pages need a privilege a game
+// does not hold, and Windows heaps keep freed memory themselves.
 void* AllocateCBlock(size_t size) { return malloc(size ? size : 1); }
 void ReleaseCBlock(void* block, size_t) { free(block); }
-void ReleaseKeptCBlocks() {}
-size_t KeptCBlockBytes() { return 0; }
 
 bool HeapOwns(HeapHandle heap, const void* block) {
     return heap && block && HeapValidate(static_cast<HANDLE>(heap), 0, block);

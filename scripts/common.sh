@@ -1,4 +1,4 @@
-# Shared by scripts/test.sh and scripts/demo.sh (sourced, not run).
+# Shared by scripts/test.sh, scripts/demo.sh and scripts/wine-run.sh (sourced, not run).
 
 have() { command -v "$1" >/dev/null 2>&1; }
 
@@ -93,6 +93,18 @@ install_missing() {
   return 0
 }
 
+# The one mapping from a Windows width to Wine: sets wine_arch (WINEARCH) and
+# wine_loader for width 32 or 64 (or its preset's name, win32 or win64); false
+# for anything else.
+#   wine_for_width WIDTH
+wine_for_width() {
+  case $1 in
+    32|win32) wine_arch=win32 wine_loader=/usr/lib/wine/wine ;;
+    64|win64) wine_arch=win64 wine_loader=/usr/lib/wine/wine64 ;;
+    *) return 1 ;;
+  esac
+}
+
 # True where the kernel runs 32-bit x86 programs: a tiny i386 program made
 # with the binutils every build has must run and exit with its code.
 runs_32bit_programs() {
@@ -111,12 +123,13 @@ runs_32bit_programs() {
 #   choose_windows_width PREFIX32
 choose_windows_width() {
   windows_width=64
+  wine_for_width 32
   if ! runs_32bit_programs; then
     windows_why="this kernel does not run 32-bit programs"
-  elif [ ! -x /usr/lib/wine/wine ]; then
+  elif [ ! -x "$wine_loader" ]; then
     windows_why="32-bit Wine is not installed (the kernel runs 32-bit programs)"
-  elif ! start_wine_prefix "$1" win32 /usr/lib/wine/wine ||
-       ! WINEPREFIX="$1" /usr/lib/wine/wine cmd /c exit 0 >/dev/null 2>&1; then
+  elif ! start_wine_prefix "$1" 32 ||
+       ! WINEPREFIX="$1" "$wine_loader" cmd /c exit 0 >/dev/null 2>&1; then
     windows_why="32-bit Wine is installed but does not start"
   else
     windows_width=32 windows_why="32-bit Wine works"
@@ -127,10 +140,12 @@ choose_windows_width() {
   echo "== Windows programs run in win$windows_width here: $windows_why"
 }
 
-# Brings up a Wine prefix with a persistent wineserver (each process then
-# starts in a fraction of a second).
-#   start_wine_prefix PREFIX ARCH LOADER
+# Brings up a Wine prefix of a Windows width (32 or 64) with a persistent
+# wineserver (each process then starts in a fraction of a second).
+#   start_wine_prefix PREFIX WIDTH   (WIDTH as wine_for_width takes it)
 start_wine_prefix() {
+  wine_for_width "$2" || return 1
+  set -- "$1" "$wine_arch" "$wine_loader"
   mkdir -p "$1/home"
   # The prefix's own home (scripts/wine-run.sh runs programs with it) has a
   # null sound device, so that audio renders on a machine without a sound card.

@@ -33,7 +33,7 @@ done
 
 # The product is 32-bit: its own build runs wherever 32-bit Wine works, the
 # win64 build of the same sources elsewhere (choose_windows_width says why).
-arch=win64 loader=/usr/lib/wine/wine64 bits=64
+bits=64
 if [ -z "$game" ]; then
   if [ -z "$build_dir" ]; then
     install_missing || { echo "== could not install the packages every build needs (run as root)"; exit 1; }
@@ -46,23 +46,23 @@ if [ -z "$game" ]; then
         >"$root/build/demo-build.log" 2>&1 ||
       { echo "== build failed, see build/demo-build.log"; exit 1; }
   fi
-  case $(basename "$build_dir") in win32) arch=win32 loader=/usr/lib/wine/wine bits=32 ;;
-                                   *) arch=win64 loader=/usr/lib/wine/wine64 bits=64 ;; esac
+  case $(basename "$build_dir") in win32) bits=32 ;; *) bits=64 ;; esac
   game=$build_dir/demo-game
   rm -rf "$game"
   cmake --install "$build_dir" --prefix "$game" >/dev/null || { echo "== could not lay out $game"; exit 1; }
   export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix$bits}
 else
   # A package says which build it is by its name (Varn-...-win32 or -win64).
-  case $game in *win32*) arch=win32 loader=/usr/lib/wine/wine bits=32 ;; *win64*) arch=win64 loader=/usr/lib/wine/wine64 bits=64 ;; esac
+  case $game in *win32*) bits=32 ;; *win64*) bits=64 ;; esac
   export WINEPREFIX=${WINEPREFIX:-$root/build/win$bits/wineprefix$bits}
 fi
 [ -x "$game/Varn.exe" ] || [ -f "$game/Varn.exe" ] || { echo "== no Varn.exe in $game"; exit 1; }
-[ -n "$own_build" ] || echo "== the demo runs the $arch build it was given"
+[ -n "$own_build" ] || echo "== the demo runs the win$bits build it was given"
 
 start_xvfb || { echo "== SKIPPED: no X display and no Xvfb to make one"; exit 77; }
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$arch WINELOADER=$loader
-start_wine_prefix "$WINEPREFIX" $arch $loader
+wine_for_width $bits
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$wine_arch WINELOADER=$wine_loader
+start_wine_prefix "$WINEPREFIX" $bits
 
 # Demo mode in game directory $1: the script $2 next to Varn.exe, the log
 # switched on, no old pictures.
@@ -135,9 +135,9 @@ if [ -n "$multiplayer" ]; then
   sed -i 's/^WindowPosX=.*/WindowPosX=800\r/' "$joiner_game/startup.ini"
   # A port of its own, so that a session of another run is not joined.
   port=$((29000 + RANDOM % 4000 * 2))
-  echo "== running a host and a joiner ($arch) on 127.0.0.1:$port"
+  echo "== running a host and a joiner ($wine_arch) on 127.0.0.1:$port"
   start=$(date +%s)
-  (cd "$host_game" && HOME=$WINEPREFIX/home timeout 240 "$loader" ./Varn.exe -host -n:Pilot -s:Evening -g:1 -m:8 \
+  (cd "$host_game" && HOME=$WINEPREFIX/home timeout 240 "$wine_loader" ./Varn.exe -host -n:Pilot -s:Evening -g:1 -m:8 \
      -p:secret -gamespy -netbind:127.0.0.1 -netport:$port -queryport:$((port + 1)) >/dev/null 2>&1) &
   host_pid=$!
   # The joiner starts once the host's session is up.
@@ -146,7 +146,7 @@ if [ -n "$multiplayer" ]; then
     kill -0 $host_pid 2>/dev/null || break
     sleep 1
   done
-  (cd "$joiner_game" && HOME=$WINEPREFIX/home timeout 200 "$loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
+  (cd "$joiner_game" && HOME=$WINEPREFIX/home timeout 200 "$wine_loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
      -p:secret -netbind:127.0.0.1 >/dev/null 2>&1)
   joiner_code=$?
   wait $host_pid
@@ -181,7 +181,7 @@ if [ -n "$multiplayer" ]; then
   pictures_differ host-session host-flight
   pictures_differ joiner-session joiner-flight
 
-  echo "== two-player demo: host and joiner ($arch build) ran $seconds s and exited with $host_code and $joiner_code"
+  echo "== two-player demo: host and joiner ($wine_arch build) ran $seconds s and exited with $host_code and $joiner_code"
   echo "   pictures: $out/host-session.$pictures, $out/joiner-session.$pictures (each player's session screen),"
   echo "             $out/host-flight.$pictures (wingmen 3 and 4 break, the joiner's 2 does not),"
   echo "             $out/joiner-flight.$pictures (the joiner flying 2 sees the host's wingmen break)"
@@ -196,9 +196,9 @@ fi
 
 prepare_game "$game" Demo.ini
 
-echo "== running Varn.exe ($arch) in $game"
+echo "== running Varn.exe ($wine_arch) in $game"
 start=$(date +%s)
-(cd "$game" && HOME=$WINEPREFIX/home timeout 180 "$loader" ./Varn.exe >/dev/null 2>&1)
+(cd "$game" && HOME=$WINEPREFIX/home timeout 180 "$wine_loader" ./Varn.exe >/dev/null 2>&1)
 code=$?
 seconds=$(( $(date +%s) - start ))
 finish
@@ -218,7 +218,7 @@ check_story "$out/Varn.log" \
 for name in menu flight orders debrief; do keep_picture "$game" $name; done
 pictures_differ menu flight
 
-echo "== demo: Varn.exe ($arch build) ran $seconds s and exited with $code"
+echo "== demo: Varn.exe ($wine_arch build) ran $seconds s and exited with $code"
 echo "   pictures: $out/menu.$pictures (menu), $out/flight.$pictures (orders menu over the flight),"
 echo "             $out/orders.$pictures (wingmen in close formation), $out/debrief.$pictures (debrief)"
 echo "   log:      $out/Varn.log"

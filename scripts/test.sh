@@ -38,9 +38,9 @@ fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_xvfb || echo "== no X display and no Xvfb: the tests that draw windows are skipped"
 
-run_wine_tests() {  # run_wine_tests PRESET PREFIX ARCH LOADER
-  local preset=$1 prefix=$2
-  start_wine_prefix "$prefix" "$3" "$4"
+run_wine_tests() {  # run_wine_tests WIDTH
+  local preset=win$1 prefix=$root/build/win$1/wineprefix$1
+  start_wine_prefix "$prefix" "$1"
   echo "== $preset: tests under Wine"
   ctest --preset "$preset" -j "$jobs" || failed+=("$preset tests")
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
@@ -49,7 +49,7 @@ run_wine_tests() {  # run_wine_tests PRESET PREFIX ARCH LOADER
 if build win32; then
   choose_windows_width "$root/build/win32/wineprefix32"
   if [ "$windows_width" = 32 ]; then
-    run_wine_tests win32 "$root/build/win32/wineprefix32" win32 /usr/lib/wine/wine
+    run_wine_tests 32
   else
     # Checks of the built files themselves (export tables, resources) need no Wine.
     echo "== win32: built; its file checks run here, its Windows tests in win64"
@@ -60,7 +60,7 @@ else
 fi
 
 if build win64; then
-  run_wine_tests win64 "$root/build/win64/wineprefix64" win64 /usr/lib/wine/wine64
+  run_wine_tests 64
 else
   failed+=("win64 build")
 fi

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the build tree's own prefix.
 # Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
-# The prefix name decides the loader: a prefix ending in "64" uses the 64-bit
-# loader, any other the 32-bit one.
+# The prefix name decides the width: a prefix ending in "64" is a 64-bit one,
+# any other a 32-bit one (scripts/common.sh maps the width to Wine's loader).
 set -e
+source "$(dirname "$0")/common.sh"
 export WINEPREFIX="$1"; shift
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -12,16 +13,17 @@ mkdir -p "$WINEPREFIX"
 # device), keeps the user's own home out of the tests.
 [ -d "$WINEPREFIX/home" ] && export HOME="$WINEPREFIX/home"
 case "$WINEPREFIX" in
-  *64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64; loader=/usr/lib/wine/wine64 ;;
-  *)   export WINEARCH=win32; loader=wine ;;
+  *64) wine_for_width 64 ;;
+  *)   wine_for_width 32 ;;
 esac
+export WINEARCH=$wine_arch WINELOADER=$wine_loader
 # Parallel build steps may each be the first to use a new prefix, and two
 # programs bringing up one prefix at once can fail: the first to take the lock
 # brings it up, the others wait for it.
 if [ ! -e "$WINEPREFIX/.made" ]; then
   exec 9>"$WINEPREFIX/.making"
   flock 9
-  [ -e "$WINEPREFIX/.made" ] || { "$loader" wineboot --init >/dev/null 2>&1 && : >"$WINEPREFIX/.made"; }
+  [ -e "$WINEPREFIX/.made" ] || { "$wine_loader" wineboot --init >/dev/null 2>&1 && : >"$WINEPREFIX/.made"; }
   exec 9>&-
 fi
-exec "$loader" "$@"
+exec "$wine_loader" "$@"

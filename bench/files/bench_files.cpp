@@ -9,6 +9,7 @@
 #include "files/catalog_file.h"
 #include "files/crc32.h"
 #include "files/file_manager.h"
+#include "files/paths.h"
 #include "platform/platform.h"
 
 #ifdef VARN_BENCH_ZLIB
@@ -284,7 +285,7 @@ int main(int argc, char** argv) {
         }
         return false;
     };
-    char temp[260];
+    char temp[kPathSize];
     if (!plat::DirTemp(temp, sizeof temp)) return 1;
     std::string directory = std::string(temp) + "\\varn_bench_files_" + std::to_string(plat::CurrentThreadId());
     plat::DirMake(directory.c_str());

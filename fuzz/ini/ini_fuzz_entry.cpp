@@ -1,5 +1,6 @@
 #include "fuzz/ini/ini_fuzz_entry.h"
 
+#include "files/paths.h"
 #include "fuzz/ini/memory_file_manager.h"
 #include "ini/ini_file.h"
 #include "tests/ini/bound_file_manager.h"
@@ -74,7 +75,7 @@ std::string FuzzIniLoad(const uint8_t* data, size_t size) {
         ini.RewindSections();
         if (IniSection* section = ini.CurrentSection()) {
             if (IniKey* key = static_cast<IniKey*>(section->Keys().First())) {
-                char text[260];
+                char text[kPathSize];
                 ini.GetString(section->name, key->name, "", text, sizeof text, 1);
                 ini.GetBool(section->name, key->name, 0);
                 ini.GetHex(section->name, key->name, 0);

@@ -1,11 +1,11 @@
 // The smallest modules of the sample game, one DLL each, built from this file
-// with SAMPLE_MODULE naming which one:
-//   TERRAIN  TerrainEngine.dll  "TER"  keeps its directory, init and exit
-//   DISPLAY  DirectDraw.dll     "DSP"  keeps the active flag
-//   SPEECH   SpeechSystem.dll   "SPC"  keeps its directory
-//   EMPTY    the modules the sample needs nothing from (view manager,
-//            particles, environment, world, messages, fader): they attach
-//            and detach their service access layer and publish nothing.
+// with one define naming which (SAMPLE_OWNER names its log owner):
+//   SAMPLE_TERRAIN  TerrainEngine.dll  "TER"  logs its init and exit, ignores its directory
+//   SAMPLE_DISPLAY  DirectDraw.dll     "DSP"  keeps the active flag
+//   SAMPLE_SPEECH   SpeechSystem.dll   "SPC"  ignores its directory
+//   none            the modules the sample needs nothing from (view manager,
+//                   particles, environment, world, messages, fader): they attach
+//                   and detach their service access layer and publish nothing.
 #include "module_support.h"
 #include "shell/log.h"
 

@@ -2,6 +2,7 @@
 // real registry and the host's service access layer. A fake module set
 // ("INP", "DSP", "GFX", "NET") journals the calls the host makes on it.
 #include "core/interface_manager.h"
+#include "files/paths.h"
 #include "host/activation.h"
 #include "host/app_object.h"
 #include "host/host_state.h"
@@ -144,7 +145,7 @@ TEST_F(AppWindow, BeforeTheWindowAndPendingText) {
     VarnRect rect = {7, 7, 7, 7};
     g_app.appGetWindowRect(&rect);
     EXPECT_EQ(rect.left | rect.top | rect.right | rect.bottom, 0);
-    char current[260];
+    char current[kPathSize];
     ASSERT_TRUE(plat::DirGetCurrent(current, sizeof current));
     EXPECT_STREQ(g_app.appGetBaseDirectory(), current);
 

@@ -1,6 +1,7 @@
 // The file manager: name resolution, handles, directories, cache, checksums.
 #include "files/crc32.h"
 #include "files/file_manager.h"
+#include "files/paths.h"
 #include "platform/platform.h"
 #include "tests/filemanager/catalog_bytes.h"
 #include "tests/filemanager/log_recorder.h"
@@ -84,7 +85,7 @@ TEST(FileManagerLifecycle, InitialisationAndTeardownReleaseEverything) {
     FileManager fm;
     fm.Initialize();
     EXPECT_TRUE(log.Has(LogSeverity::Info, "FileManager initialized..."));
-    char text[260];
+    char text[kPathSize];
     fm.fmgGetRootDirectory(text, sizeof text);
     EXPECT_STREQ(text, ".\\");
     fm.fmgGetCacheDirectory(text, sizeof text);
@@ -388,7 +389,7 @@ TEST_F(FileManagerTest, CacheFilesAreWrittenOnlyWhileCachingIsOn) {
     EXPECT_EQ(m_fm.fmgWriteCacheFile("x.dat", "abc", 3), 0);
     EXPECT_TRUE(log.HasError("Unable to create cache file " + m_dir.File("made\\file-not-dir\\x.dat") + "!"));
     m_fm.fmgSetCacheDirectory("");
-    char text[260];
+    char text[kPathSize];
     m_fm.fmgGetCacheDirectory(text, sizeof text);
     EXPECT_STREQ(text, ".\\");
 }

@@ -1,6 +1,7 @@
 // CommandLine: building the text from arguments and strings, tokens split at
 // runs of separators, options of the form name:value, and the text's limit.
 #include "files/command_line.h"
+#include "files/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ TEST(CommandLine, HostLaunchWithDashSeparators) {
     ASSERT_TRUE(line.IsValid());
     EXPECT_EQ(0, line.FindToken("host"));
     EXPECT_EQ(0, line.FindToken("HOST"));
-    char value[260];
+    char value[kPathSize];
     ASSERT_TRUE(line.GetOption("n", value, sizeof value));
     EXPECT_STREQ("Pilot ", value);
     EXPECT_EQ(3, line.GetOptionInt("c", 0));
@@ -32,7 +33,7 @@ TEST(CommandLine, HostLaunchWithDashSeparators) {
 
 TEST(CommandLine, OptionNameMayCarryItsColon) {
     CommandLine line = Lobby();
-    char value[260];
+    char value[kPathSize];
     ASSERT_TRUE(line.GetOption("n:", value, sizeof value));
     EXPECT_STREQ("Pilot ", value);
     // "ho" is the start of "host" but not followed by ':'.
@@ -46,7 +47,7 @@ TEST(CommandLine, OptionNameMayCarryItsColon) {
 TEST(CommandLine, TokensAreTrimmedAndCounted) {
     CommandLine line;
     line.FromString("  gamespy   join\t 42  2.5 x7 ");
-    char token[260];
+    char token[kPathSize];
     ASSERT_TRUE(line.GetToken(0, token, sizeof token));
     EXPECT_STREQ("gamespy", token);
     ASSERT_TRUE(line.GetToken(2, token, sizeof token));
@@ -66,7 +67,7 @@ TEST(CommandLine, TokensAreTrimmedAndCounted) {
 TEST(CommandLine, QuotesBecomeBlanks) {
     CommandLine line;
     line.FromStringWithSeparators("-n:\"Red Leader\" -p:\"7\"", "-");
-    char value[260];
+    char value[kPathSize];
     ASSERT_TRUE(line.GetOption("n", value, sizeof value));
     EXPECT_STREQ(" Red Leader  ", value);
     EXPECT_EQ(7, line.GetOptionInt("p", 0));
@@ -147,7 +148,7 @@ TEST(CommandLine, LongStringsAreCutToTheText) {
     CommandLine line;
     line.FromString(longText.c_str());
     EXPECT_EQ(1023u, strlen(line.Text()));
-    char token[260];
+    char token[kPathSize];
     ASSERT_TRUE(line.GetToken(0, token, sizeof token));
     EXPECT_EQ(std::string(259, 'z'), token);
 

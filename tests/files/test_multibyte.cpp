@@ -46,7 +46,7 @@ protected:
 const char kHyo[] = "\x95\x5C";
 
 std::string PathPart(void (*part)(const char*, char*, int), const std::string& path) {
-    char out[260];
+    char out[kPathSize];
     part(path.c_str(), out, sizeof out);
     return out;
 }
@@ -62,13 +62,13 @@ TEST_F(Multibyte, FileNameIsNotSplitAtATrailByte) {
 
 TEST_F(Multibyte, CombineSeesNoSeparatorInADoubleByteCharacter) {
     const std::string name = std::string(kHyo) + ".ini";
-    char out[260];
+    char out[kPathSize];
     CombinePath(".\\", name.c_str(), out, sizeof out);
     // Single-byte, the name holds a backslash and is taken unchanged.
     EXPECT_EQ(Expected(".\\" + name, name), out);
 
     // A path ending in the character still needs a separator before the next component.
-    char path[260];
+    char path[kPathSize];
     CopyString(path, (std::string("Data\\") + kHyo).c_str(), sizeof path);
     AppendPathComponent(sizeof path, path, "x.ini");
     EXPECT_EQ(Expected(std::string("Data\\") + kHyo + "\\x.ini", std::string("Data\\") + kHyo + "x.ini"), path);
@@ -104,7 +104,7 @@ TEST_F(Multibyte, CommandLineSeparatorsSkipTrailBytes) {
     CommandLine line;
     line.FromStringWithSeparators(text.c_str(), "\\");
     EXPECT_EQ(Expected("1", "2"), std::to_string(line.FindToken("c")));
-    char token[260];
+    char token[kPathSize];
     ASSERT_TRUE(line.GetToken(0, token, sizeof token));
     EXPECT_EQ(Expected(std::string("a") + kHyo + "b", "a\x95"), token);
 }

@@ -1,5 +1,6 @@
 // Typed access: getters with defaults and write-back, setters and their pool
 // use, enumeration and numbered counting.
+#include "files/paths.h"
 #include "ini/ini_text.h"
 #include "tests/ini/ini_fixture.h"
 
@@ -42,7 +43,7 @@ TEST_F(IniAccessTest, DefaultsAreStoredOnlyWithWriteBack) {
     IniFile& ini = Doc("[S]\nA=1\n", 1);
     EXPECT_FLOAT_EQ(ini.GetFloat("S", "Gamma", 1.5f), 1.5f);
     EXPECT_EQ(ini.GetInt("New", "Width", 640), 640);
-    char text[260];
+    char text[kPathSize];
     EXPECT_EQ(ini.GetString("New", "Name", " Ace ", text, sizeof text, 1), 0);
     EXPECT_STREQ(text, " Ace ");  // the default is returned unchanged, without case change
     EXPECT_EQ(ini.GetHex("New", "Mask", 255u), 255u);
@@ -137,7 +138,7 @@ TEST_F(IniAccessTest, NewKeysHaveEveryRepresentationAndTrimmedTexts) {
 
 TEST_F(IniAccessTest, GetStringCopiesWithinTheDestinationAndAppliesCase) {
     IniFile& ini = Doc("[S]\nName=Mixed Case\n", 1);
-    char text[260];
+    char text[kPathSize];
     EXPECT_EQ(ini.GetString("S", "Name", "", text, sizeof text, 1), 1);
     EXPECT_STREQ(text, "MIXED CASE");
     EXPECT_EQ(ini.GetString("S", "Name", "", text, sizeof text, 2), 1);
@@ -192,7 +193,7 @@ TEST_F(IniAccessTest, AddKeyMakesTheSectionAndReportsAFullPool) {
 TEST_F(IniAccessTest, EnumerationWalksSectionsAndKeysInOrder) {
     IniFile& ini = Doc("[One]\nA=1\nB=2\n[Two]\nC=3\n[Three]\n");
     EXPECT_EQ(ini.SectionCount(), 3);
-    char name[260] = "unchanged";
+    char name[kPathSize] = "unchanged";
     ini.RewindSections();
     EXPECT_EQ(ini.CurrentSectionIndex(), 0);
     ini.NextSection();

@@ -1,5 +1,6 @@
 // Loading configuration documents: headers, key lines, directives, includes,
 // duplicates, line ends, catalogs, and text that does not fit the pool.
+#include "files/paths.h"
 #include "tests/filemanager/catalog_bytes.h"
 #include "tests/ini/ini_fixture.h"
 
@@ -33,7 +34,7 @@ TEST_F(IniTest, KeyLinesSplitAtTheFirstEqualsAndKeepSemicolonsInValues) {
                       "=orphan\n"
                       "\t\n"));
     IniFile ini("k.ini", 0, 0, 100);
-    char text[260];
+    char text[kPathSize];
     ini.GetString("S", "Path", "", text, sizeof text, 0);
     EXPECT_STREQ(text, "C:\\Game ; not a comment");
     EXPECT_FALSE(ini.HasKey("S", "; Hidden"));
@@ -208,7 +209,7 @@ TEST_F(IniTest, APoolFilledToItsLastByteStaysTerminated) {
     ASSERT_EQ(ini.PoolCapacity(), static_cast<int>(text.size()) + 1);
     EXPECT_EQ(ini.NotLoaded(), 0);
     EXPECT_EQ(ini.PoolUsedBytes(), ini.PoolCapacity());
-    char value[260];
+    char value[kPathSize];
     ini.GetString("S", "Key", "", value, sizeof value, 0);
     EXPECT_STREQ(value, "Value");
     // Nothing more fits: a new text is refused with the message.

@@ -1,6 +1,7 @@
 // The opt-in log file of the log entry points: off by default, one
 // "severity: text" line per call when set, limits of the path and the line,
 // and the hand-over of the path to a module through the environment.
+#include "files/paths.h"
 #include "platform/platform.h"
 #include "shell/log.h"
 #include "support/scratch_dir.h"
@@ -73,7 +74,7 @@ TEST_F(LogFile, PathAndLineLimits) {
 TEST_F(LogFile, ModuleTakesThePathFromTheEnvironment) {
     const std::string path = dir.File("env.log");
     ASSERT_EQ(1, LogSetFile(path.c_str()));  // what the host does
-    char env[260];
+    char env[kPathSize];
     ASSERT_TRUE(plat::EnvGet(VARN_LOG_FILE_VARIABLE, env, sizeof env));
     EXPECT_EQ(path, env);
     char small[8];

@@ -1,6 +1,7 @@
 // The default options file: a first start writes exactly the table, a second
 // changes nothing, an existing file keeps its values and gains the missing keys.
 #include "core/options_file.h"
+#include "files/paths.h"
 #include "host/default_options.h"
 #include "tests/ini/ini_fixture.h"
 
@@ -86,7 +87,7 @@ TEST_F(DefaultOptionsTest, StoredValuesAreSavedInTheFormOfTheirType) {
                       "[MultiplayerOptions]\nLobbyLaunched=1\n[Pilot]\nCallsign= Red Baron \n"));
     EXPECT_EQ(Start(), 1);
     IniFile again("Options.ini", 0, 0, 100);
-    char text[260];
+    char text[kPathSize];
     again.GetString("GraphicsOptions", "DisplayWidth", "", text, sizeof text, 0);
     EXPECT_STREQ(text, "800");
     again.GetString("GraphicsOptions", "AspectRatio", "", text, sizeof text, 0);

@@ -1,5 +1,6 @@
 // Directories: make, exists, change, the current directory, and listings by
 // wildcard with letter case ignored and directories left out.
+#include "files/paths.h"
 #include "platform/platform.h"
 #include "tests/support/scratch_dir.h"
 
@@ -93,7 +94,7 @@ TEST_F(Directories, CurrentDirectoryIsBoundedAndTerminated) {
     EXPECT_FALSE(plat::DirGetCurrent(small, 0));
     EXPECT_FALSE(plat::DirGetCurrent(nullptr, 10));
 
-    char temp[260];
+    char temp[kPathSize];
     ASSERT_TRUE(plat::DirTemp(temp, sizeof temp));
     EXPECT_TRUE(plat::DirExists(temp));
     size_t length = strlen(temp);

@@ -3,6 +3,7 @@
 // puts the working directory back.
 #pragma once
 
+#include "files/paths.h"
 #include "platform/platform.h"
 
 #include <cstring>
@@ -29,7 +30,7 @@ class ScratchDir {
 public:
     ScratchDir() {
         static int counter = 0;
-        char temp[260] = "";
+        char temp[kPathSize] = "";
         if (!plat::DirTemp(temp, sizeof temp)) return;
         m_path = std::string(temp) + "\\varn_test_" + std::to_string(plat::CurrentThreadId()) + "_" +
                  std::to_string(plat::TimerTime()) + "_" + std::to_string(++counter);

@@ -238,7 +238,7 @@ int Get(FileServices& services, const Arguments& args) {
     } else if (args.type == "hex") {
         printf("%u\n", static_cast<unsigned>(ini.GetHex(section, key, unsignedValue)));
     } else {
-        char text[260];
+        char text[kPathSize];
         ini.GetString(section, key, fallback.c_str(), text, sizeof text, args.caseMode);
         printf("%s\n", text);
     }
