@@ -13,7 +13,7 @@
 #pragma once
 
 #include "flight_messages.h"
-#include "modules/sample/sample.h"
+#include "flight_network.h"
 #include "net_wire.h"
 #include "session_host.h"
 #include "udp_socket.h"
@@ -106,6 +106,13 @@ private:
     void ServeJoined(uint32_t waitMs);
     void TakeFromHost(const char* data, size_t size);
 
+    // Who touches what: the launch's (main) thread calls every "NET"
+    // operation; the service thread (session_server.cpp) answers the sockets,
+    // sends keep-alives and flight states. Fields the service thread reads or
+    // writes while the main thread may too are under m_lock: the session
+    // host, the joined session, the player's name, the query setup and the
+    // shared flight. The sockets are opened and closed by the main thread
+    // only while the service thread is stopped; the request counter is atomic.
     CRITICAL_SECTION m_lock;
     bool m_started = false;
     char m_playerName[kNameSize] = "";
