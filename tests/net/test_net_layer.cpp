@@ -167,11 +167,13 @@ TEST_F(NetLayerTest, AHostWithoutPasswordAdmitsAnyAndRefusesOtherVersions) {
     const netwire::Writer challenge = netwire::ChallengeRequest(5);
     ASSERT_TRUE(raw.Send(to, challenge.Data(), challenge.Size()));
     int size = raw.Receive(answer, sizeof answer, nullptr, 3000);
-    uint64_t cookie = 0;
-    ASSERT_TRUE(size > 0 && netwire::ReadChallengeAnswer(answer, static_cast<size_t>(size), &cookie));
-    const netwire::Writer unasked = netwire::JoinRequest(6, cookie + 1, "v01.00.00", "Old", "", 0);
+    netwire::ChallengeAnswer challenged{};
+    ASSERT_TRUE(size > 0 && netwire::ReadChallengeAnswer(answer, static_cast<size_t>(size), &challenged));
+    const uint64_t cookie = challenged.cookie;
+    const HashKey key = PasswordKey("", challenged.salt, netwire::kSaltSize);
+    const netwire::Writer unasked = netwire::JoinRequest(6, cookie + 1, "v01.00.00", "Old", key, 0);
     ASSERT_TRUE(raw.Send(to, unasked.Data(), unasked.Size()));
-    const netwire::Writer request = netwire::JoinRequest(7, cookie, "v01.00.00", "Old", "", 0);
+    const netwire::Writer request = netwire::JoinRequest(7, cookie, "v01.00.00", "Old", key, 0);
     ASSERT_TRUE(raw.Send(to, request.Data(), request.Size()));
     size = raw.Receive(answer, sizeof answer, nullptr, 3000);
     ASSERT_GT(size, 0);
