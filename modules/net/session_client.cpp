@@ -244,7 +244,12 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
         LogWarning("NET: the host did not describe \"%s\"", name);
         return 0;
     }
-    if (!info.found) return 0;  // the host does not serve it: this side keeps its own
+    if (!info.found) {
+        // Nothing to copy: the host has no such file to give (or not yet), and
+        // this side's own copy, if any, stays as it is.
+        LogNotice("NET: the host does not serve \"%s\"; this side's own copy is kept", name);
+        return 1;
+    }
     const uint32_t fileSize = info.size, fileSum = info.sum;
 
     uint32_t localSize = 0, localSum = 0;

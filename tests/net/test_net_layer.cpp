@@ -2,6 +2,7 @@
 // joining layers in one process, the host's file manager serving files, and
 // server queries answered with the host's own callbacks.
 #include "core/interface_manager.h"
+#include "fault_relay.h"
 #include "files/file_manager.h"
 #include "host/launch/query_reporting.h"
 #include "net_wire.h"
@@ -194,16 +195,22 @@ TEST_F(NetLayerTest, OnlyTheListedFilesComeFromTheHostsFileManagerIntoTheCache) 
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // not joined yet
     EXPECT_EQ(replaced, 0);
     ASSERT_EQ(Join(first, address, ""), 0);
-    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // the session is not ready yet
+    // Not served before the session is ready: nothing to copy, nothing replaced.
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Aircraft.dat")).good());
     host.netSetSessionReady(1);
 
-    // Off the list, or named to climb out: refused whether or not the file is there.
+    // Off the list, or named to climb out: not served whether or not the file
+    // is there, and nothing is written.
     for (const std::string& name : {std::string("Secret.txt"), dir.File("Secret.txt"), std::string("startup.ini"),
                                     std::string("..\\") + "Secret.txt", std::string("Objects\\Aircraft.dat"),
                                     std::string("..\\Secret.dat"), std::string("Bullets.dat")}) {
-        EXPECT_EQ(first.netSyncFile(name.c_str(), &replaced), 0) << name;
+        EXPECT_EQ(first.netSyncFile(name.c_str(), &replaced), 1) << name;
         EXPECT_EQ(replaced, 0) << name;
     }
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Secret.txt")).good());
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Secret.dat")).good());
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
     EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), data);
@@ -216,6 +223,37 @@ TEST_F(NetLayerTest, OnlyTheListedFilesComeFromTheHostsFileManagerIntoTheCache) 
     EXPECT_EQ(first.netSyncFile("Empty.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
     EXPECT_EQ(first.netSyncFile(dir.File("NetCache\\AircraftList.dat").c_str(), &replaced), 1);
+}
+
+// Through a route of 300 ms each way that loses a fifth of the datagrams and
+// reorders them: the join, the ready poll and a 256 KiB file get through
+// whole; once the route is cut, the copy fails instead of hanging.
+TEST_F(NetLayerTest, ALongLossyRouteJoinsAndCopiesAndACutRouteFailsTheCopy) {
+    std::string data(256 << 10, '\0');
+    uint32_t random = 99;
+    for (char& c : data) c = static_cast<char>((random = random * 1103515245u + 12345u) >> 16);
+    ASSERT_TRUE(dir.Write("Aircraft.dat", data));
+    Host(8, "secret");
+    host.netSetSessionReady(1);
+    FaultRelay relay(NetAddress{htonl(INADDR_LOOPBACK), htons(host.GamePort())}, FaultRelay::Route{300, 60, 20, 7});
+    ASSERT_TRUE(relay.Ok());
+    int code = -1;
+    for (int attempt = 0; attempt < 10 && code != 0; ++attempt) code = Join(first, relay.Address(), "secret");
+    ASSERT_EQ(code, 0);
+    int polls = 0;
+    while (!first.netIsSessionReady() && polls < 200) ++polls;
+    EXPECT_LT(polls, 200);
+    int replaced = 0;
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_TRUE(ReadAll(dir.File("NetCache\\Aircraft.dat")) == data);
+    EXPECT_GT(relay.Dropped(), 50);
+
+    ASSERT_TRUE(dir.Write("Aircraft.dat", "changed"));
+    relay.SetLoss(100);
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_TRUE(ReadAll(dir.File("NetCache\\Aircraft.dat")) == data);  // the old copy stays whole
 }
 
 // Sends a query to the host's query port and returns the answer ("" for none).
