@@ -68,6 +68,8 @@ void NetworkLayer::Shutdown() {
         m_place = 0;
     }
     m_token = 0;
+    SecureZeroMemory(m_keyPassword, sizeof m_keyPassword);
+    m_keyDerived = false;
     m_gameSocket.Close();
     m_querySocket.Close();
     if (m_started) NetSocketsStop();

@@ -140,6 +140,7 @@ private:
     uint64_t m_token = 0;            // joining: the token the host admitted us with
     HashKey m_passwordKey;           // joining: the password's key under m_keySalt
     uint8_t m_keySalt[netwire::kSaltSize] = {};
+    char m_keyPassword[260] = "";    // joining: the password m_passwordKey was derived from
     bool m_keyDerived = false;
     HashKey m_answerKey;             // joining: the key of the host's seals
     RoundTrip m_roundTrip;           // joining: the route to the host

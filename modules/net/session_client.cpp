@@ -87,7 +87,7 @@ int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* 
     const uint32_t first = plat::TimerTime();
     // The same request (same number) is sent again each time its wait runs
     // out; an answer to any of its tries counts.
-    while (plat::TimerTime() - first < forMs) {
+    do {
         if (!m_gameSocket.Send(m_hostAddress, request.Data(), request.Size())) return -1;
         const uint32_t start = plat::TimerTime();
         const uint32_t waitMs = m_roundTrip.WaitMs();
@@ -109,7 +109,7 @@ int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* 
             TakeNotice(answer, static_cast<size_t>(size));
         }
         m_roundTrip.Backoff();
-    }
+    } while (plat::TimerTime() - first < forMs);
     return -1;
 }
 
@@ -144,10 +144,12 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         int size = Exchange(ChallengeRequest(NextRequest()), kChallengeAnswer, answer, left);
         ChallengeAnswer challenge{};
         if (size < 0 || !ReadChallengeAnswer(answer, static_cast<size_t>(size), &challenge)) continue;
-        // The password's key is derived once per salt: once per join.
-        if (!m_keyDerived || memcmp(m_keySalt, challenge.salt, kSaltSize) != 0) {
-            m_passwordKey = PasswordKey(description->password ? description->password : "", challenge.salt, kSaltSize);
+        // The password's key is derived once per salt and password: once per join.
+        const char* password = description->password ? description->password : "";
+        if (!m_keyDerived || memcmp(m_keySalt, challenge.salt, kSaltSize) != 0 || !StringsEqual(m_keyPassword, password, true)) {
+            m_passwordKey = PasswordKey(password, challenge.salt, kSaltSize);
             memcpy(m_keySalt, challenge.salt, kSaltSize);
+            CopyString(m_keyPassword, password, sizeof m_keyPassword);
             m_keyDerived = true;
         }
         const Writer request = JoinRequest(NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);

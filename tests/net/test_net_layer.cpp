@@ -368,3 +368,41 @@ TEST_F(NetLayerTest, HostAndJoinerShareAFlightAndSayWhenTheyLeave) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host that falls silent in flight (its route cut, as when its process is
+// killed) is dropped by the joiner, whose flight goes on alone; and the
+// player who comes back from another port under its name gets its place back.
+TEST_F(NetLayerTest, AJoinerDropsASilentHostAndAReturningPlayerGetsItsPlaceBack) {
+    Host(8, nullptr);
+    host.netSetSessionReady(1);
+    FaultRelay relay(NetAddress{htonl(INADDR_LOOPBACK), htons(host.GamePort())}, FaultRelay::Route{0, 0, 0, 1});
+    ASSERT_TRUE(relay.Ok());
+    ASSERT_EQ(Join(first, relay.Address(), ""), 0);
+    ASSERT_EQ(first.netIsSessionReady(), 1);
+    AircraftState state{}, lead{0.5f, 0.55f, 0}, mine{0.7f, 0.6f, 0};
+    char pilot[64];
+    host.netSetFlightState(0, &lead);
+    first.netSetFlightState(1, &mine);
+    ASSERT_TRUE(Eventually([&] { return first.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 2; }));
+    relay.SetLoss(100);
+    // Well past the joiner's 10 s; the bound only guards against a hang.
+    bool dropped = false;
+    for (int i = 0; i < 600 && !dropped; ++i, Sleep(50)) dropped = first.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 0;
+    EXPECT_TRUE(dropped);
+
+    // The joiner's process dies (no leave): a new one, another port, same name.
+    ASSERT_TRUE(Eventually([&] { return host.netGetRemoteAircraft(1, &state, pilot, sizeof pilot) == 2; }));
+    second.netSetPlayerName("Wingman");
+    bool back = false;
+    for (int i = 0; i < 100 && !back; ++i, Sleep(50)) back = Join(second, address, "") == 0;
+    ASSERT_TRUE(back);
+    ASSERT_EQ(second.netIsSessionReady(), 1);
+    EXPECT_EQ(second.netGetFlightPlace(), 1);
+    SessionDescription info{};
+    ASSERT_EQ(host.netGetSessionInfo(&info), 1);
+    EXPECT_EQ(info.currentPlayers, 2);
+}
+
+}  // namespace
