@@ -18,7 +18,7 @@ HashKey PasswordKey(const char* password, const uint8_t* salt, size_t saltSize);
 
 // The key of a session's answers to one player: the host's answers carry a
 // keyed hash under it, which nobody off the path can make without the token
-// (or the cookie, for the join answer) and the password's key.
+// and the base: the password's key, or without a password the cookie's.
 HashKey AnswerKey(const HashKey& passwordKey, uint64_t secret);
 
 // Whether two 64-bit values are equal, in a time that does not depend on where they differ.

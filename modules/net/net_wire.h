@@ -20,7 +20,7 @@ const uint32_t kMaxFileSize = 8u << 20;  // larger files are not synchronised
 // answer key (keyed_hash.h). Request numbers start at a random value.
 enum MessageType : uint8_t {
     kJoin = 1,         // cookie, version, player name, password proof, colour
-    kJoinAnswer = 2,   // status, token, session name, game type, maximum, current, ready
+    kJoinAnswer = 2,   // status, token, session name, game type, maximum, current, ready, password checked
     kStatus = 3,       // token
     kStatusAnswer = 4, // ready, maximum, current
     kFileInfo = 5,     // token, cache flag, offset (0), name

@@ -143,6 +143,7 @@ private:
     char m_keyPassword[260] = "";    // joining: the password m_passwordKey was derived from
     bool m_keyDerived = false;
     HashKey m_answerKey;             // joining: the key of the host's seals
+    uint64_t m_joinCookie = 0;       // joining: the cookie of the join the host answered
     RoundTrip m_roundTrip;           // joining: the route to the host
     uint32_t m_statusRequest = 0;    // joining: the status request standing, 0 for none
     uint32_t m_hostHeard = 0;        // joining: when the host was last heard, under m_lock

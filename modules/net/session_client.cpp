@@ -155,6 +155,7 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         const Writer request = JoinRequest(NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);
         size = Exchange(request, kJoinAnswer, answer, kJoinRoundMs - (plat::TimerTime() - first) + 1);
         answered = size >= 0 && ReadJoinAnswer(answer, static_cast<size_t>(size), challenge.cookie, &joined);
+        m_joinCookie = challenge.cookie;
     }
     if (!answered) return 0;
     if (joined.status != kAdmitted) {
@@ -169,7 +170,7 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         m_session.currentPlayers = joined.currentPlayers;
         m_session.ready = joined.ready;
         m_token = joined.token;
-        m_answerKey = AnswerKey(m_passwordKey, joined.token);
+        m_answerKey = AnswerKey(AnswerKeyBase(joined, m_passwordKey, m_joinCookie), joined.token);
         m_lastSent = m_hostHeard = plat::TimerTime();
         m_hostLeft = false;
         m_statusRequest = 0;

@@ -252,7 +252,8 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
             player.address = from;
             do player.token = Draw();
             while (player.token == 0);
-            player.answerKey = AnswerKey(m_passwordKey, player.token);
+            // Without a password the cookie is what only the two sides know.
+            player.answerKey = AnswerKey(m_passwordGiven ? m_passwordKey : JoinAnswerKey(cookie), player.token);
             CopyString(player.name, SafeName(name).name, kNameSize);
             player.place = returning ? place : FreePlace();
             known = returning ? ghost : m_playerCount - 1;
@@ -267,6 +268,7 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
     answer.U32(static_cast<uint32_t>(m_maxPlayers));
     answer.U32(static_cast<uint32_t>(CurrentPlayers()));
     answer.U8(static_cast<uint8_t>(m_ready));
+    answer.U8(m_passwordGiven ? 1 : 0);
     answer.Seal(JoinAnswerKey(cookie));
     return true;
 }

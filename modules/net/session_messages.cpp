@@ -69,8 +69,13 @@ bool ReadJoinAnswer(const char* data, size_t size, uint64_t cookie, JoinAnswer* 
     out->maxPlayers = static_cast<int32_t>(reader.U32());
     out->currentPlayers = static_cast<int32_t>(reader.U32());
     out->ready = reader.U8() ? 1 : 0;
+    out->passwordChecked = reader.U8() ? 1 : 0;
     return reader.Valid() && reader.Ok() && reader.Type() == kJoinAnswer && (out->status != kAdmitted || out->token != 0) &&
            PlausibleCounts(out->maxPlayers, out->currentPlayers);
+}
+
+HashKey AnswerKeyBase(const JoinAnswer& answer, const HashKey& passwordKey, uint64_t cookie) {
+    return answer.passwordChecked ? passwordKey : JoinAnswerKey(cookie);
 }
 
 bool ReadStatusAnswer(const char* data, size_t size, const HashKey& answerKey, StatusAnswer* out) {

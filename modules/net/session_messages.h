@@ -37,7 +37,11 @@ struct JoinAnswer {
     int32_t maxPlayers;
     int32_t currentPlayers;
     int ready;
+    int passwordChecked;  // the host has a password: the answer key is made from it
 };
+// The base of the answer key of a player admitted with this answer: the
+// password's key when the host checked one, else the cookie's (keyed_hash.h).
+HashKey AnswerKeyBase(const JoinAnswer& answer, const HashKey& passwordKey, uint64_t cookie);
 // Also fails for an admission without a token and for player counts no
 // session has (below 0, more current than maximum).
 bool ReadJoinAnswer(const char* data, size_t size, uint64_t cookie, JoinAnswer* out);

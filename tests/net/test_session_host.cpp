@@ -431,3 +431,25 @@ TEST(SessionMessages, SealedAnswersWithImpossibleCountsOrAnotherKeyAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without a password any password joins, and the answers are sealed under the
+// cookie's key: what the joiner derives from its own password plays no part.
+TEST_F(SessionHostTest, WithoutAPasswordAnswersAreSealedUnderTheCookie) {
+    host.Open(SessionSettings{"Evening", "", 0, 1, 8, "v02.19.07", 0}, now);
+    host.SetReady(1);
+    const uint64_t cookie = Cookie();
+    const std::string answer = Send(JoinRequest(2, cookie, "v02.19.07", "Wingman", Key("anything"), 0));
+    JoinAnswer joined{};
+    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined));
+    ASSERT_EQ(joined.status, kAdmitted);
+    EXPECT_EQ(joined.passwordChecked, 0);
+    const std::string status = Send(TokenRequest(kStatus, 3, joined.token));
+    StatusAnswer read{};
+    const HashKey base = AnswerKeyBase(joined, Key("anything"), cookie);
+    EXPECT_TRUE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(base, joined.token), &read));
+    EXPECT_FALSE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(Key("anything"), joined.token), &read));
+}
+
+}  // namespace
