@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -450,6 +451,92 @@ TEST_F(SessionHostTest, WithoutAPasswordAnswersAreSealedUnderTheCookie) {
     const HashKey base = AnswerKeyBase(joined, Key("anything"), cookie);
     EXPECT_TRUE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(base, joined.token), &read));
     EXPECT_FALSE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(Key("anything"), joined.token), &read));
+}
+
+}  // namespace
+
+namespace {
+
+// Faults a quick read of the code misses: a cookie bound to the IP only, a
+// key surviving a long idle time, a compare of half the token, an expiry
+// loop that skips a player, a timeout too short.
+TEST_F(SessionHostTest, CookiesTokensAndTimeoutsHoldAtTheirEdges) {
+    const uint64_t cookie = Cookie();
+    EXPECT_EQ(Join(cookie, "secret", NetAddress{kPeer.ip, 4001}), -1);  // same IP, another port
+    now += 2 * SessionHost::kCookiePeriodMs;  // idle for two periods at once
+    EXPECT_EQ(Join(cookie, "secret"), -1);
+    uint64_t first = 0, second = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first), kAdmitted);
+    ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, &second), kAdmitted);
+    EXPECT_EQ(Send(TokenRequest(kStatus, 4, first ^ (1ull << 40))), "");  // differs in the high half only
+    now += SessionHost::kPlayerTimeoutMs;
+    host.Expire(now);
+    EXPECT_EQ(host.CurrentPlayers(), 3);
+    now += 1;
+    host.Expire(now);  // both silent: both go in one pass
+    EXPECT_EQ(host.CurrentPlayers(), 1);
+}
+
+// The place a returning player gets back is its own, not the lowest free one.
+TEST_F(SessionHostTest, AReturningPlayerGetsItsOwnPlaceNotTheLowestFree) {
+    uint64_t first = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first, "One"), kAdmitted);
+    ASSERT_EQ(Join(Cookie(NetAddress{kPeer.ip, 2}), "secret", NetAddress{kPeer.ip, 2}, nullptr, "Two"), kAdmitted);
+    ASSERT_EQ(Send(TokenRequest(kLeave, 5, first)), "");
+    now += 2000;
+    ASSERT_EQ(Join(Cookie(NetAddress{kPeer.ip, 3}), "secret", NetAddress{kPeer.ip, 3}, nullptr, "Two"), kAdmitted);
+    EXPECT_EQ(host.PlayerAtPlace(1), -1);
+    EXPECT_EQ(host.PlayerPlace(host.PlayerAtPlace(2)), 2);
+}
+
+// Readers and writers on buffers of exactly their size, where a read or
+// write one past shows.
+TEST(NetWire, ReadersAndWritersKeepWithinExactBuffers) {
+    std::unique_ptr<char[]> mark(new char[4]);
+    memcpy(mark.get(), "VNL2", 4);
+    EXPECT_FALSE(Reader(mark.get(), 4).Valid());
+    Writer text(kJoin, 1);
+    text.Text("a text of twenty chars");
+    std::unique_ptr<char[]> out(new char[8]);
+    Reader reader(text.Data(), text.Size());
+    reader.Text(out.get(), 8);
+    EXPECT_TRUE(reader.Ok());
+    EXPECT_STREQ(out.get(), "a text ");
+    Writer full(kJoin, 1);
+    full.Bytes(std::string(kMaxDatagram - kHeaderSize - 10, 'x').data(), kMaxDatagram - kHeaderSize - 10);
+    full.Bytes("0123456789", 10);
+    EXPECT_TRUE(full.Ok());
+    full.U8(1);
+    EXPECT_FALSE(full.Ok());
+    EXPECT_EQ(full.Size(), kMaxDatagram);
+    // An admission without a token is no admission, sealed or not.
+    Writer admitted(kJoinAnswer, 1);
+    admitted.U8(kAdmitted);
+    admitted.U64(0);
+    admitted.Text("Evening");
+    for (int i = 0; i < 3; ++i) admitted.U32(1);
+    admitted.U8(1);
+    admitted.U8(1);
+    admitted.Seal(JoinAnswerKey(5));
+    JoinAnswer joined{};
+    EXPECT_FALSE(ReadJoinAnswer(admitted.Data(), admitted.Size(), 5, &joined));
+    // A seal with less than a header before it seals nothing.
+    std::string shortSealed = "VNL2";
+    const uint64_t seal = KeyedHash(HashKey{1, 2}, shortSealed.data(), 4);
+    for (int i = 0; i < 8; ++i) shortSealed += static_cast<char>(seal >> (8 * i));
+    size_t size = shortSealed.size();
+    EXPECT_FALSE(Unseal(shortSealed.data(), &size, HashKey{1, 2}));
+}
+
+// Before the session is ready nothing is served, not even a file's size.
+TEST_F(SessionHostTest, NoFileIsServedBeforeTheSessionIsReady) {
+    uint64_t token = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &token), kAdmitted);
+    host.SetReady(0);
+    EXPECT_EQ(FileSize(token, 0, "Aircraft.dat"), -1);
+    EXPECT_EQ(files.asked, std::set<std::string>());
+    host.SetReady(1);
+    EXPECT_EQ(FileSize(token, 0, "Aircraft.dat"), 3000);
 }
 
 }  // namespace
