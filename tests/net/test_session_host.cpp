@@ -540,3 +540,56 @@ TEST_F(SessionHostTest, NoFileIsServedBeforeTheSessionIsReady) {
 }
 
 }  // namespace
+
+namespace {
+
+// The joiner's readers, each on sealed answers that hold one bad field.
+TEST(SessionMessages, SealedAnswersOutsideTheirLimitsAreRefused) {
+    const HashKey key{3, 4};
+    auto sealed = [&](Writer writer) {
+        writer.Seal(key);
+        return std::string(writer.Data(), writer.Size());
+    };
+    auto chunk = [&](uint32_t offset, uint16_t length) {
+        Writer w(kFileChunkAnswer, 1);
+        w.U8(1);
+        w.U32(offset);
+        w.U16(length);
+        w.Bytes(std::string(length, 'c').data(), length);
+        const std::string bytes = sealed(w);
+        FileChunkAnswer read{};
+        return ReadFileChunkAnswer(bytes.data(), bytes.size(), key, 3000, &read);
+    };
+    EXPECT_TRUE(chunk(2048, 952));
+    EXPECT_FALSE(chunk(5000, 10));  // beyond the file's end
+    auto status = [&](int place) {
+        Writer w(kStatusAnswer, 1);
+        w.U8(1);
+        w.U32(8);
+        w.U32(2);
+        w.U8(static_cast<uint8_t>(place));
+        const std::string bytes = sealed(w);
+        StatusAnswer read{};
+        return ReadStatusAnswer(bytes.data(), bytes.size(), key, &read);
+    };
+    EXPECT_TRUE(status(kMaxPlaces - 1));
+    EXPECT_FALSE(status(kMaxPlaces));
+    auto info = [&](uint32_t size) {
+        Writer w(kFileInfoAnswer, 1);
+        w.U8(1);
+        w.U32(size);
+        w.U32(7);
+        const std::string bytes = sealed(w);
+        FileInfoAnswer read{};
+        return ReadFileInfoAnswer(bytes.data(), bytes.size(), key, &read);
+    };
+    EXPECT_TRUE(info(kMaxFileSize));
+    EXPECT_FALSE(info(kMaxFileSize + 1));
+    const Writer leave = HostNotice(kLeave, 1, 77, key);
+    MessageType type;
+    EXPECT_TRUE(ReadHostNotice(leave.Data(), leave.Size(), key, 77, &type));
+    EXPECT_EQ(type, kLeave);
+    EXPECT_FALSE(ReadHostNotice(leave.Data(), leave.Size(), key, 78, &type));
+}
+
+}  // namespace
