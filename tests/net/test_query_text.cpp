@@ -9,12 +9,13 @@
 
 namespace {
 
-// Appends as much as it is told fits: the callback a careless author writes.
+// Fills all it is told of and terminates one past it: the callback a
+// careless author writes (the answer's buffer has room beyond the length told).
 void VARN_CDECL FillAll(char* output, int length, IQueryContext*) {
     const size_t used = strlen(output);
-    if (length > 0 && used + 1 < static_cast<size_t>(length)) {
-        memset(output + used, 'x', static_cast<size_t>(length) - used - 1);
-        output[length - 1] = '\0';
+    if (length > 0 && used < static_cast<size_t>(length)) {
+        memset(output + used, 'x', static_cast<size_t>(length) - used);
+        output[length] = '\0';
     }
 }
 
@@ -60,6 +61,7 @@ TEST(QueryText, AFullAnswerStillEndsWithItsClosingPairs) {
     const QueryFacts greedy{&setup, nullptr, "v1", players, 64, 12};
     const std::string info = Answer("\\status\\", greedy);
     EXPECT_EQ("\\final\\\\queryid\\12.1", info.substr(info.size() - 20));
+    EXPECT_EQ(info.size(), kQueryAnswerSize - 64 - 1 + 20);  // cut back to the room it was told of
     setup.serverInfo = nullptr;
     const std::string many = Answer("\\players\\", greedy);
     EXPECT_GT(many.size(), 1200u);
