@@ -46,7 +46,8 @@ double Figure(const std::string& output, const std::string& key) {
     return at == std::string::npos ? 0 : atof(output.c_str() + at + key.size() + 1);
 }
 
-int Answers(const std::string& output) {
+int Answers(const std::string& report) {
+    const std::string output = "\n" + report;  // every address line starts after a line break
     int total = 0;
     for (size_t at = output.find("\n127."); at != std::string::npos; at = output.find("\n127.", at + 1)) {
         const size_t blank = output.find(' ', at);
