@@ -1,6 +1,7 @@
 // A hosting network layer in this process, flooded with server queries for a
 // few seconds from one loopback address or from eight, paced at 2000 a second
-// or as fast as the machine's flooding script can send, while joining layers
+// or as fast as the machine's flooding script can send, or with padded
+// challenges from 3000 forged loopback addresses, while joining layers
 // join (challenge, join, ready status) one after the other; and the same with
 // no flood. Prints, per case: the queries sent per second, the datagrams the
 // host took from its sockets per second, the query answers that came back,
@@ -45,9 +46,10 @@ double Figure(const std::string& output, const std::string& key) {
     return at == std::string::npos ? 0 : atof(output.c_str() + at + key.size() + 1);
 }
 
-int Answers(const std::string& output) {
+int Answers(const std::string& report) {
+    const std::string output = "\n" + report;  // every address line starts after a line break
     int total = 0;
-    for (size_t at = output.find("127.0.0."); at != std::string::npos; at = output.find("127.0.0.", at + 1)) {
+    for (size_t at = output.find("\n127."); at != std::string::npos; at = output.find("\n127.", at + 1)) {
         const size_t blank = output.find(' ', at);
         if (blank != std::string::npos) total += atoi(output.c_str() + blank + 1);
     }
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
         const char* name;
         const char* rate;  // flood script option, or "" for none
         std::string sources;
+        bool challenges = false;  // padded challenges to the game port instead of queries
     };
     const Case cases[] = {
         {"no flood", nullptr, ""},
@@ -90,6 +93,7 @@ int main(int argc, char** argv) {
         {"2000/s from 8 addresses", "--rate=2000 ", eight},
         {"unpaced from 127.0.0.2", "", " 127.0.0.2"},
         {"unpaced from 8 addresses", "", eight},
+        {"challenges, unpaced, 3000 addresses", "--challenge ", " 127.1.0.0/3000", true},
     };
     const bool canFlood = testsupport::HasUnixProgram("/usr/bin/perl");
     for (const Case& c : cases) {
@@ -117,7 +121,8 @@ int main(int argc, char** argv) {
         HANDLE thread = nullptr;
         if (c.rate) {
             flood.command = "/usr/bin/perl " + std::string(VARN_SOURCE_DIR) + "/tests/host/udp_flood.pl " + c.rate +
-                            std::to_string(host->QueryPort()) + " " + secondsText + c.sources;
+                            std::to_string(c.challenges ? host->GamePort() : host->QueryPort()) + " " + secondsText +
+                            c.sources;
             thread = CreateThread(nullptr, 0, RunFlood, &flood, 0, nullptr);
             Sleep(300);  // the flood is under way
         }

@@ -1,6 +1,8 @@
 // Both sides of the aircraft exchange, through "NET", "OBJ" and "FMG".
 #include "host/launch/aircraft_exchange.h"
 
+#include "shell/log.h"
+
 #include "files/paths.h"
 #include "files/strings.h"
 #include "host/held_interface.h"
@@ -139,13 +141,23 @@ bool ExchangeAircraftAsJoiner(int timeoutSeconds) {
         plat::SleepMs(kReadyPollMs);
     }
     if (IFileManager* files = services.Files()) files->fmgEnableCache(1);
+    // A file that does not arrive whole fails the join: flying on with this
+    // side's own data would not be the host's session.
     for (int i = 0; i < 3; ++i) {
         ITypeList* list = services.List(i);
         if (!list) continue;
         int replaced = 0;
-        if (network->netSyncFile(list->GetDataFileName(), &replaced) && replaced) list->Reload(-1, 0);
+        const char* name = list->GetDataFileName();
+        if (!network->netSyncFile(name, &replaced)) {
+            LogError("The join failed: \"%s\" could not be copied from the host", name ? name : "");
+            return false;
+        }
+        if (replaced) list->Reload(-1, 0);
     }
     int replaced = 0;
-    network->netSyncFile(services.ListFile(), &replaced);
+    if (!network->netSyncFile(services.ListFile(), &replaced)) {
+        LogError("The join failed: \"%s\" could not be copied from the host", services.ListFile());
+        return false;
+    }
     return true;
 }

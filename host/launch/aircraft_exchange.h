@@ -9,5 +9,6 @@ void ExchangeAircraftAsHost();
 
 // Waits for the hosting side's ready flag, pumping the window's messages, for
 // at most timeoutSeconds (0 or below: without limit). False when the player closed the window or the time
-// ran out (nothing is synchronised then); true once the files were synchronised.
+// ran out (nothing is synchronised then), or when a file did not arrive whole
+// (logged by name); true once every file was synchronised.
 bool ExchangeAircraftAsJoiner(int timeoutSeconds);

@@ -43,3 +43,10 @@ const char* FileAllowList::Find(int cacheFile, const char* name) const {
     }
     return nullptr;
 }
+
+int FileAllowList::IndexOf(const char* found) const {
+    for (int i = 0; i < m_count; ++i) {
+        if (found == m_entries[i].path) return i;
+    }
+    return -1;
+}

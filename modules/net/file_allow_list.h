@@ -17,6 +17,8 @@ public:
     // or selects no entry.
     const char* Find(int cacheFile, const char* name) const;
     int Count() const { return m_count; }
+    // The entry whose path Find returned, -1 for another pointer.
+    int IndexOf(const char* found) const;
 
     // A relative name without drive, "..", forward slash, control character or
     // leading, trailing or doubled backslash; a cache file's name has no

@@ -7,6 +7,7 @@
 
 #include "files/strings.h"
 #include "net_lock.h"
+#include "session_messages.h"
 #include "platform/platform.h"
 
 using namespace netwire;
@@ -14,6 +15,7 @@ using namespace netwire;
 namespace {
 
 const uint32_t kStateIntervalMs = 100;  // ten states a second
+const uint32_t kHostKeepAliveMs = 1000;  // the host's word to its players outside a flight
 const int kDrainPerTurn = 64;
 
 AircraftWireState ToWire(int id, const AircraftState& state) {
@@ -47,6 +49,7 @@ void NetworkLayer::netSetFlightState(int id, const AircraftState* state) {
         // A new flight: nothing heard yet, the first states go out at once.
         m_host->ForgetStates();
         m_heardHost = false;
+        m_hostHeard = plat::TimerTime();  // the host's silence counts from the flight's start
         m_statesSent = plat::TimerTime() - kStateIntervalMs;
         m_flying = true;
     }
@@ -95,7 +98,9 @@ void NetworkLayer::SendFlightStates() {
     Locked lock(m_lock);
     const uint32_t now = plat::TimerTime();
     if (!m_flying || now - m_statesSent < kStateIntervalMs) return;
-    m_statesSent = now;
+    // Due times step by the interval, so that the service loop's wake-ups do
+    // not stretch it; after a long stall the count starts again from now.
+    m_statesSent = now - m_statesSent < 2 * kStateIntervalMs ? m_statesSent + kStateIntervalMs : now;
     const uint32_t sequence = ++m_stateSequence;
     if (m_joined) {
         if (m_place <= 0 || !m_flownHere[m_place] || m_hostLeft) return;
@@ -112,8 +117,8 @@ void NetworkLayer::SendFlightStates() {
         for (int id = 0; id < kMaxPlaces; ++id) {
             if (m_flownHere[id] && id != m_host->PlayerPlace(player)) aircraft[count++] = m_own[id];
         }
-        const Writer states = FlightStatesMessage(sequence, m_host->PlayerToken(player), m_host->PlayerPlace(player),
-                                                  aircraft, count);
+        const Writer states = FlightStatesMessage(sequence, m_host->PlayerToken(player), m_host->PlayerAnswerKey(player),
+                                                  m_host->PlayerPlace(player), aircraft, count);
         m_gameSocket.Send(m_host->PlayerAddress(player), states.Data(), states.Size());
     }
 }
@@ -131,16 +136,25 @@ void NetworkLayer::ServeJoined(uint32_t waitMs) {
     }
 }
 
+void NetworkLayer::KeepPlayers() {
+    Locked lock(m_lock);
+    const uint32_t now = plat::TimerTime();
+    if (!m_hosting || m_flying || now - m_playersKept < kHostKeepAliveMs) return;
+    m_playersKept = now;
+    for (int i = 0; i < m_host->PlayerCount(); ++i) {
+        const Writer alive = HostNotice(kKeepAlive, NextRequest(), m_host->PlayerToken(i), m_host->PlayerAnswerKey(i));
+        m_gameSocket.Send(m_host->PlayerAddress(i), alive.Data(), alive.Size());
+    }
+}
+
 void NetworkLayer::TakeFromHost(const char* data, size_t size) {
+    if (TakeNotice(data, size)) return;
     Reader message(data, size);
     if (!message.Valid()) return;
     Locked lock(m_lock);
-    if (message.Type() == kLeave) {
-        if (SameInConstantTime(message.U64(), m_token) && message.Ok()) m_hostLeft = true;
-        return;
-    }
     FlightStates states;
-    if (!ReadFlightStates(data, size, m_token, &states)) return;
+    if (!ReadFlightStates(data, size, m_token, m_answerKey, &states)) return;
+    m_hostHeard = plat::TimerTime();
     if (m_heardHost && !IsNewer(message.Request(), m_hostSequence)) return;  // a late one
     m_hostStates = states;
     m_hostSequence = message.Request();

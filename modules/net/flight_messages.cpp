@@ -39,13 +39,15 @@ Writer PlayerStateMessage(uint32_t sequence, uint64_t token, const AircraftWireS
     return writer;
 }
 
-Writer FlightStatesMessage(uint32_t sequence, uint64_t token, int place, const AircraftWireState* aircraft, int count) {
+Writer FlightStatesMessage(uint32_t sequence, uint64_t token, const HashKey& answerKey, int place,
+                           const AircraftWireState* aircraft, int count) {
     Writer writer(kFlightStates, sequence);
     if (count < 0 || count > kMaxPlaces) count = 0;
     writer.U64(token);
     writer.U8(static_cast<uint8_t>(place > 0 && place < kMaxPlaces ? place : 0));
     writer.U8(static_cast<uint8_t>(count));
     for (int i = 0; i < count; ++i) WriteState(writer, aircraft[i], true);
+    writer.Seal(answerKey);
     return writer;
 }
 
@@ -55,7 +57,8 @@ bool ReadPlayerState(Reader& reader, AircraftWireState* out) {
     return reader.Ok();
 }
 
-bool ReadFlightStates(const char* data, size_t size, uint64_t token, FlightStates* out) {
+bool ReadFlightStates(const char* data, size_t size, uint64_t token, const HashKey& answerKey, FlightStates* out) {
+    if (!Unseal(data, &size, answerKey)) return false;
     Reader reader(data, size);
     if (!reader.Valid() || reader.Type() != kFlightStates) return false;
     const uint64_t sent = reader.U64();

@@ -26,14 +26,16 @@ struct FlightStates {
 
 // Joined player to host: the aircraft it flies (the host knows which place).
 Writer PlayerStateMessage(uint32_t sequence, uint64_t token, const AircraftWireState& state);
-// Host to one joined player: its place and the host's aircraft (at most kMaxPlaces).
-Writer FlightStatesMessage(uint32_t sequence, uint64_t token, int place, const AircraftWireState* aircraft, int count);
+// Host to one joined player: its place and the host's aircraft (at most
+// kMaxPlaces), sealed under the player's answer key.
+Writer FlightStatesMessage(uint32_t sequence, uint64_t token, const HashKey& answerKey, int place,
+                           const AircraftWireState* aircraft, int count);
 
 // Reads a position and an order after the token of a player's state.
 bool ReadPlayerState(Reader& reader, AircraftWireState* out);
-// Reads a whole host's message, which must carry `token`; fails for a count
-// or an id beyond kMaxPlaces and for a short datagram.
-bool ReadFlightStates(const char* data, size_t size, uint64_t token, FlightStates* out);
+// Reads a whole host's message, which must carry `token` and the seal under
+// answerKey; fails for a count or an id beyond kMaxPlaces and for a short datagram.
+bool ReadFlightStates(const char* data, size_t size, uint64_t token, const HashKey& answerKey, FlightStates* out);
 // Whether sequence comes after the last one taken (modulo 2^32).
 inline bool IsNewer(uint32_t sequence, uint32_t last) { return static_cast<int32_t>(sequence - last) > 0; }
 

@@ -45,12 +45,27 @@ uint64_t KeyedHash(const HashKey& key, const void* data, size_t size) {
     return s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
 }
 
-HashKey PasswordKey(const char* password) {
-    // Two fixed keys, so that the two halves are independent hashes of the password.
-    const HashKey first{0x5661726e50617373ull, 0x776f72644b657930ull};
-    const HashKey second{0x5661726e50617373ull, 0x776f72644b657931ull};
-    const size_t length = password ? strlen(password) : 0;
-    return HashKey{KeyedHash(first, password ? password : "", length), KeyedHash(second, password ? password : "", length)};
+HashKey PasswordKey(const char* password, const uint8_t* salt, size_t saltSize) {
+    // Interim derivation: two SipHash computations keyed by the salt. This is
+    // where the memory-hard derivation (Argon2id) plugs in; callers already
+    // derive once per session (host) and once per join (joiner), so its cost
+    // falls on a guesser, not on each datagram.
+    unsigned char saltBytes[16] = {};
+    memcpy(saltBytes, salt, saltSize < sizeof saltBytes ? saltSize : sizeof saltBytes);
+    HashKey first{Little64(saltBytes), Little64(saltBytes + 8)};
+    HashKey second{first.k0 ^ 0x5661726e50617373ull, first.k1 ^ 0x776f72644b657931ull};
+    const char* text = password ? password : "";
+    const size_t length = strlen(text);
+    return HashKey{KeyedHash(first, text, length), KeyedHash(second, text, length)};
+}
+
+HashKey AnswerKey(const HashKey& passwordKey, uint64_t secret) {
+    unsigned char bytes[9];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(secret >> (8 * i));
+    bytes[8] = 'a';
+    const uint64_t k0 = KeyedHash(passwordKey, bytes, sizeof bytes);
+    bytes[8] = 'b';
+    return HashKey{k0, KeyedHash(passwordKey, bytes, sizeof bytes)};
 }
 
 bool SameInConstantTime(uint64_t a, uint64_t b) {

@@ -12,8 +12,14 @@ struct HashKey {
 
 uint64_t KeyedHash(const HashKey& key, const void* data, size_t size);
 
-// The key a password gives (both sides derive it the same way).
-HashKey PasswordKey(const char* password);
+// The key a password gives under a session's salt (both sides derive it the
+// same way: the host once per session, a joiner once per join).
+HashKey PasswordKey(const char* password, const uint8_t* salt, size_t saltSize);
+
+// The key of a session's answers to one player: the host's answers carry a
+// keyed hash under it, which nobody off the path can make without the token
+// and the base: the password's key, or without a password the cookie's.
+HashKey AnswerKey(const HashKey& passwordKey, uint64_t secret);
 
 // Whether two 64-bit values are equal, in a time that does not depend on where they differ.
 bool SameInConstantTime(uint64_t a, uint64_t b);

@@ -50,6 +50,21 @@ void Writer::Bytes(const void* data, size_t size) {
     m_size += size;
 }
 
+void Writer::Seal(const HashKey& key) {
+    if (!m_ok) return;
+    U64(KeyedHash(key, m_data, m_size));
+}
+
+bool Unseal(const char* data, size_t* size, const HashKey& key) {
+    if (*size < kHeaderSize + kSealSize) return false;
+    const size_t covered = *size - kSealSize;
+    uint64_t seal = 0;
+    for (int i = 7; i >= 0; --i) seal = (seal << 8) | static_cast<uint8_t>(data[covered + i]);
+    if (!SameInConstantTime(seal, KeyedHash(key, data, covered))) return false;
+    *size = covered;
+    return true;
+}
+
 Reader::Reader(const char* data, size_t size) : m_data(data), m_size(size) {
     if (size < kHeaderSize || memcmp(data, kMark, sizeof kMark) != 0) {
         m_ok = false;

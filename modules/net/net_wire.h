@@ -3,6 +3,8 @@
 // readers are bounded by the datagram; a reader that runs short fails.
 #pragma once
 
+#include "keyed_hash.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -13,9 +15,12 @@ const size_t kChunkSize = 1024;         // file bytes per chunk answer
 const uint32_t kMaxFileSize = 8u << 20;  // larger files are not synchronised
 
 // The token is the one the join answer gave: only admitted players send it.
+// Every message of the host to a joiner but the challenge answer ends with a
+// seal: the join answer's under the cookie, the rest under the player's
+// answer key (keyed_hash.h). Request numbers start at a random value.
 enum MessageType : uint8_t {
     kJoin = 1,         // cookie, version, player name, password proof, colour
-    kJoinAnswer = 2,   // status, token, session name, game type, maximum, current, ready
+    kJoinAnswer = 2,   // status, token, session name, game type, maximum, current, ready, password checked
     kStatus = 3,       // token
     kStatusAnswer = 4, // ready, maximum, current
     kFileInfo = 5,     // token, cache flag, offset (0), name
@@ -23,9 +28,9 @@ enum MessageType : uint8_t {
     kFileChunk = 7,    // token, cache flag, offset, name
     kFileChunkAnswer = 8,  // found, offset, length, bytes
     kChallenge = 9,    // zero bytes, so that the request is no shorter than its answer
-    kChallengeAnswer = 10,  // cookie
+    kChallengeAnswer = 10,  // cookie, the session's salt
     kLeave = 11,       // token
-    kKeepAlive = 12,   // token
+    kKeepAlive = 12,   // token; the host sends them too, to each player, while it is not flying
     // In flight, at a fixed rate; the request number is a sequence, and an
     // older one than the last taken is dropped (the latest state wins).
     kPlayerState = 13,   // token, x, y, order: the aircraft a joined player flies
@@ -35,7 +40,9 @@ enum MessageType : uint8_t {
 const size_t kHeaderSize = 9;
 // Aircraft of one flight; a place is 1..kMaxPlaces-1 (0 is the host's lead).
 const int kMaxPlaces = 16;
-const size_t kChallengeSize = kHeaderSize + 8;  // a challenge request, padded, and its answer
+const size_t kSaltSize = 16;      // the session's salt of password keys
+const size_t kSealSize = 8;       // the keyed hash closing each answer of the host
+const size_t kChallengeSize = kHeaderSize + 8 + kSaltSize;  // a challenge request, padded, and its answer
 
 // Join answer status: 0 admitted, otherwise the code the joining side reports.
 const uint8_t kAdmitted = 0;
@@ -53,6 +60,8 @@ public:
     void U64(uint64_t value);
     void Text(const char* text);  // zero-terminated, at most 259 characters
     void Bytes(const void* data, size_t size);
+    // Closes the message with a keyed hash of everything before it.
+    void Seal(const HashKey& key);
     const char* Data() const { return m_data; }
     size_t Size() const { return m_size; }
     bool Ok() const { return m_ok; }
@@ -62,6 +71,10 @@ private:
     size_t m_size = 0;
     bool m_ok = true;
 };
+
+// Whether the datagram ends with the seal of its other bytes under key; when
+// it does, *size loses the seal, so that readers read only what it covers.
+bool Unseal(const char* data, size_t* size, const HashKey& key);
 
 class Reader {
 public:

@@ -35,6 +35,10 @@ NetworkLayer::NetworkLayer() {
         memcpy(seed + i, &value, 4);
     }
     m_host = new SessionHost(seed, ManagedFileSource());
+    // Request numbers start where nobody off the path can guess.
+    unsigned int start = 0;
+    rand_s(&start);
+    m_requestNumber = static_cast<LONG>(start);
     SecureZeroMemory(seed, sizeof seed);
 }
 
@@ -55,7 +59,8 @@ void NetworkLayer::Shutdown() {
         Locked lock(m_lock);
         // The host says so too, to each player, who then flies on alone.
         for (int i = 0; m_hosting && i < m_host->PlayerCount(); ++i) {
-            const netwire::Writer leave = netwire::TokenRequest(netwire::kLeave, NextRequest(), m_host->PlayerToken(i));
+            const netwire::Writer leave =
+                netwire::HostNotice(netwire::kLeave, NextRequest(), m_host->PlayerToken(i), m_host->PlayerAnswerKey(i));
             for (int j = 0; j < 2; ++j) m_gameSocket.Send(m_host->PlayerAddress(i), leave.Data(), leave.Size());
         }
         m_host->Close();
@@ -63,6 +68,8 @@ void NetworkLayer::Shutdown() {
         m_place = 0;
     }
     m_token = 0;
+    SecureZeroMemory(m_keyPassword, sizeof m_keyPassword);
+    m_keyDerived = false;
     m_gameSocket.Close();
     m_querySocket.Close();
     if (m_started) NetSocketsStop();
@@ -75,6 +82,9 @@ void NetworkLayer::ReadSettings(const char* commandLine) {
     line.FromStringWithSeparators(commandLine ? commandLine : "", "-");
     m_gamePort = PortOption(line, "netport", kDefaultGamePort);
     m_queryPort = PortOption(line, "queryport", kDefaultQueryPort);
+    // Players one IP address may seat ("-netseats:N", 1 or more).
+    const int seats = line.GetOptionInt("netseats", SessionHost::kDefaultSeatsPerAddress);
+    m_seatsPerAddress = seats >= 1 && seats <= SessionHost::kMaxJoined ? seats : SessionHost::kDefaultSeatsPerAddress;
     char bind[260] = "";
     m_bindAddress = NetAddress();
     if (line.GetOption("netbind", bind, sizeof bind)) {
@@ -140,6 +150,7 @@ int NetworkLayer::netHostSession(SessionDescription* description) {
         settings.gameType = description->gameType;
         settings.maxPlayers = description->maxPlayers;
         settings.version = ShellGetVersionText();
+        settings.seatsPerAddress = m_seatsPerAddress;
         m_host->Open(settings, plat::TimerTime());
         m_hosting = true;
     }

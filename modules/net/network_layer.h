@@ -6,15 +6,17 @@
 // Ports come from the process command line (as a lobby passes them):
 // "-netport:N" (default 28150), "-queryport:N" (default 28151) and
 // "-netbind:A.B.C.D" (default 0.0.0.0, every interface); port 0 takes any
-// free port. Datagrams go only to
+// free port. "-netseats:N" sets how many players one IP address may seat
+// (default 3). Datagrams go only to
 // the address being joined, and answers only to whoever asked, within the
 // limits of SessionHost (session_host.h). A joined player keeps the host
 // hearing from it with keep-alives from the service thread.
 #pragma once
 
 #include "flight_messages.h"
-#include "modules/sample/sample.h"
+#include "flight_network.h"
 #include "net_wire.h"
+#include "round_trip.h"
 #include "session_host.h"
 #include "udp_socket.h"
 #include "varn/net.h"
@@ -92,12 +94,21 @@ private:
     void ServeQuery(const char* data, int size, const NetAddress& from);
     // ---- joining side (session_client.cpp) --------------------------------
     // Sends request to the joined host and waits for the answer of the given
-    // type to the same request number, trying `tries` times.
-    int Exchange(const netwire::Writer& request, netwire::MessageType answerType, char* answer, uint32_t waitMs,
-                 int tries);
+    // type to the same request number, sending it again after each wait the
+    // round trip gives, for up to forMs (at least one try); -1 without answer.
+    int Exchange(const netwire::Writer& request, netwire::MessageType answerType, char* answer, uint32_t forMs);
+    // Takes a leave or keep-alive of the joined host; false for anything else.
+    bool TakeNotice(const char* data, size_t size);
+    // Copies a file of fileSize bytes from the host into contents; false when
+    // the host stopped giving chunks.
+    bool FetchChunks(int cacheFile, const char* asked, uint32_t fileSize, char* contents);
     uint32_t NextRequest() { return static_cast<uint32_t>(InterlockedIncrement(&m_requestNumber)); }
-    // Sends a keep-alive to the joined host when one is due.
+    // Sends a keep-alive to the joined host when one is due; in flight, drops
+    // a host not heard from for kHostSilenceMs.
     void KeepJoined();
+    // Hosting: tells each player that the host is still there while no
+    // flight states go out.
+    void KeepPlayers();
     // ---- the shared flight (flight_exchange.cpp) --------------------------
     // Sends the states of the aircraft flown here when they are due: to the
     // host when joined, to each joined player when hosting.
@@ -106,6 +117,13 @@ private:
     void ServeJoined(uint32_t waitMs);
     void TakeFromHost(const char* data, size_t size);
 
+    // Who touches what: the launch's (main) thread calls every "NET"
+    // operation; the service thread (session_server.cpp) answers the sockets,
+    // sends keep-alives and flight states. Fields the service thread reads or
+    // writes while the main thread may too are under m_lock: the session
+    // host, the joined session, the player's name, the query setup and the
+    // shared flight. The sockets are opened and closed by the main thread
+    // only while the service thread is stopped; the request counter is atomic.
     CRITICAL_SECTION m_lock;
     bool m_started = false;
     char m_playerName[kNameSize] = "";
@@ -113,12 +131,23 @@ private:
     NetAddress m_bindAddress;
     uint16_t m_gamePort = kDefaultGamePort;
     uint16_t m_queryPort = kDefaultQueryPort;
+    int m_seatsPerAddress = SessionHost::kDefaultSeatsPerAddress;
 
     bool m_hosting = false;
     bool m_joined = false;
     SessionHost* m_host = nullptr;   // the hosted session's state and answers
     Session m_session{};             // joining: the joined session
     uint64_t m_token = 0;            // joining: the token the host admitted us with
+    HashKey m_passwordKey;           // joining: the password's key under m_keySalt
+    uint8_t m_keySalt[netwire::kSaltSize] = {};
+    char m_keyPassword[260] = "";    // joining: the password m_passwordKey was derived from
+    bool m_keyDerived = false;
+    HashKey m_answerKey;             // joining: the key of the host's seals
+    uint64_t m_joinCookie = 0;       // joining: the cookie of the join the host answered
+    RoundTrip m_roundTrip;           // joining: the route to the host
+    uint32_t m_statusRequest = 0;    // joining: the status request standing, 0 for none
+    uint32_t m_hostHeard = 0;        // joining: when the host was last heard, under m_lock
+    uint32_t m_playersKept = 0;      // hosting: when keep-alives last went to the players
     uint32_t m_lastSent = 0;         // joining: when the host last heard from us
     int m_place = 0;                 // joining: the place the host gave us, 0 for none
 

@@ -41,5 +41,6 @@ LeakyBucket& RateLimiter::BucketOf(uint32_t ip) {
 
 bool RateLimiter::Allow(uint32_t ip, uint32_t now) {
     if (!BucketOf(ip).Take(m_perAddress, now)) return false;
-    return m_totalBucket.Take(m_total, now);
+    // A total of no burst is none: the per-address budget alone decides.
+    return m_total.burst <= 0 || m_totalBucket.Take(m_total, now);
 }

@@ -27,6 +27,7 @@ private:
 
 class RateLimiter {
 public:
+    // A total whose burst is 0 sets no total.
     RateLimiter(const Budget& perAddress, const Budget& total, const HashKey& key);
     // Whether an answer to ip (network byte order) may go out at time now.
     bool Allow(uint32_t ip, uint32_t now);

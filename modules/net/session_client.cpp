@@ -9,7 +9,9 @@
 #include "net_lock.h"
 #include "session_messages.h"
 #include "platform/platform.h"
+#include "shell/log.h"
 #include "shell/shell.h"
+#include "shell/shell_app.h"
 #include "shell/shell_memory.h"
 #include "varn/fmg.h"
 
@@ -19,12 +21,16 @@ using namespace netwire;
 
 namespace {
 
-const uint32_t kJoinWaitMs = 500;
-const int kJoinTries = 2;
-const uint32_t kStatusWaitMs = 300;
-const uint32_t kFileWaitMs = 500;
-const int kFileTries = 4;
+// A join round (challenge and join) is tried for this long: the launch
+// makes ConnectionTimeout / 10 attempts a second apart, so all of them end
+// near ConnectionTimeout.
+const uint32_t kJoinRoundMs = 8000;
 const uint32_t kKeepAliveMs = 5000;  // well within the host's player timeout
+const uint32_t kHostSilenceMs = 10000;  // in flight, a host not heard this long is gone
+// A file copy gives up when no new chunk came for this long, well within
+// the default ConnectionTimeout: a trickling host is dropped, a slow one is not.
+const uint32_t kFileStallMs = 15000;
+const int kChunksInFlight = 32;
 const int kNotAnswered = 3;  // retried by the launch
 const int kBadAddress = 7;
 
@@ -63,25 +69,47 @@ bool IsCachePath(const char* path, const char* cache) {
 
 }  // namespace
 
-int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* answer, uint32_t waitMs, int tries) {
+bool NetworkLayer::TakeNotice(const char* data, size_t size) {
+    MessageType type;
+    if (!m_joined || !ReadHostNotice(data, size, m_answerKey, m_token, &type)) return false;
+    Locked lock(m_lock);
+    m_hostHeard = plat::TimerTime();
+    if (type == kLeave && !m_hostLeft) {
+        m_hostLeft = true;
+        LogNotice("NET: the host left the session; flying on alone");
+    }
+    return true;
+}
+
+int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* answer, uint32_t forMs) {
     if (!request.Ok() || !m_gameSocket.IsOpen()) return -1;
     Reader sent(request.Data(), request.Size());
-    for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!m_gameSocket.Send(m_hostAddress, request.Data(), request.Size())) continue;
+    const uint32_t first = plat::TimerTime();
+    // The same request (same number) is sent again each time its wait runs
+    // out; an answer to any of its tries counts.
+    do {
+        if (!m_gameSocket.Send(m_hostAddress, request.Data(), request.Size())) return -1;
         const uint32_t start = plat::TimerTime();
-        // Datagrams from elsewhere, or late answers to earlier requests, are skipped.
-        for (int i = 0; i < 256; ++i) {
+        const uint32_t waitMs = m_roundTrip.WaitMs();
+        for (;;) {
             const uint32_t spent = plat::TimerTime() - start;
             if (spent >= waitMs) break;
             NetAddress from;
             const int size = m_gameSocket.Receive(answer, kMaxDatagram, &from, waitMs - spent);
             if (size < 0) break;
+            // Datagrams from elsewhere, or late answers to other requests, are
+            // skipped; the host's leave is taken wherever it comes.
+            if (!(from == m_hostAddress)) continue;
             Reader reply(answer, static_cast<size_t>(size));
-            if (from == m_hostAddress && reply.Valid() && reply.Type() == answerType &&
-                reply.Request() == sent.Request())
+            if (!reply.Valid()) continue;
+            if (reply.Type() == answerType && reply.Request() == sent.Request()) {
+                m_roundTrip.Sample(plat::TimerTime() - first);
                 return size;
+            }
+            TakeNotice(answer, static_cast<size_t>(size));
         }
-    }
+        m_roundTrip.Backoff();
+    } while (plat::TimerTime() - first < forMs);
     return -1;
 }
 
@@ -105,18 +133,29 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         colour = m_playerColor;
     }
     // A cookie first, then the join that returns it. A join the host dropped
-    // (its cookie expired meanwhile, or a limit was reached) gets one more
+    // (its cookie expired meanwhile, or a limit was reached) gets another
     // round; what stays unanswered is worth another attempt (code 3).
     char answer[kMaxDatagram];
     JoinAnswer joined{};
     bool answered = false;
-    for (int round = 0; round < kJoinTries && !answered; ++round) {
-        int size = Exchange(ChallengeRequest(NextRequest()), kChallengeAnswer, answer, kJoinWaitMs, 1);
-        uint64_t cookie = 0;
-        if (size < 0 || !ReadChallengeAnswer(answer, static_cast<size_t>(size), &cookie)) continue;
-        const Writer request = JoinRequest(NextRequest(), cookie, ShellGetVersionText(), name, description->password, colour);
-        size = Exchange(request, kJoinAnswer, answer, kJoinWaitMs, 1);
-        answered = size >= 0 && ReadJoinAnswer(answer, static_cast<size_t>(size), &joined);
+    const uint32_t first = plat::TimerTime();
+    while (!answered && plat::TimerTime() - first < kJoinRoundMs) {
+        const uint32_t left = kJoinRoundMs - (plat::TimerTime() - first);
+        int size = Exchange(ChallengeRequest(NextRequest()), kChallengeAnswer, answer, left);
+        ChallengeAnswer challenge{};
+        if (size < 0 || !ReadChallengeAnswer(answer, static_cast<size_t>(size), &challenge)) continue;
+        // The password's key is derived once per salt and password: once per join.
+        const char* password = description->password ? description->password : "";
+        if (!m_keyDerived || memcmp(m_keySalt, challenge.salt, kSaltSize) != 0 || !StringsEqual(m_keyPassword, password, true)) {
+            m_passwordKey = PasswordKey(password, challenge.salt, kSaltSize);
+            memcpy(m_keySalt, challenge.salt, kSaltSize);
+            CopyString(m_keyPassword, password, sizeof m_keyPassword);
+            m_keyDerived = true;
+        }
+        const Writer request = JoinRequest(NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);
+        size = Exchange(request, kJoinAnswer, answer, kJoinRoundMs - (plat::TimerTime() - first) + 1);
+        answered = size >= 0 && ReadJoinAnswer(answer, static_cast<size_t>(size), challenge.cookie, &joined);
+        m_joinCookie = challenge.cookie;
     }
     if (!answered) return 0;
     if (joined.status != kAdmitted) {
@@ -131,7 +170,10 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         m_session.currentPlayers = joined.currentPlayers;
         m_session.ready = joined.ready;
         m_token = joined.token;
-        m_lastSent = plat::TimerTime();
+        m_answerKey = AnswerKey(AnswerKeyBase(joined, m_passwordKey, m_joinCookie), joined.token);
+        m_lastSent = m_hostHeard = plat::TimerTime();
+        m_hostLeft = false;
+        m_statusRequest = 0;
         m_joined = true;
     }
     m_lastError = 0;
@@ -140,6 +182,15 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
 }
 
 void NetworkLayer::KeepJoined() {
+    {
+        // In flight a silent host is dropped as if it had left: the flight goes on alone.
+        Locked lock(m_lock);
+        if (m_flying && !m_hostLeft && plat::TimerTime() - m_hostHeard >= kHostSilenceMs) {
+            m_hostLeft = true;
+            LogWarning("NET: the host has not been heard for %u s; flying on alone",
+                       static_cast<unsigned>(kHostSilenceMs / 1000));
+        }
+    }
     if (plat::TimerTime() - m_lastSent < kKeepAliveMs) return;
     const Writer alive = TokenRequest(kKeepAlive, NextRequest(), m_token);
     m_gameSocket.Send(m_hostAddress, alive.Data(), alive.Size());
@@ -152,11 +203,17 @@ int NetworkLayer::netIsSessionReady() {
         return m_host->Ready();
     }
     if (!m_joined) return 0;
+    // One status request stands until it is answered: each poll sends it
+    // again and waits one round trip, so an answer to an earlier poll's try
+    // still counts on a long route.
+    if (!m_statusRequest) m_statusRequest = NextRequest();
     char answer[kMaxDatagram];
-    const int size = Exchange(TokenRequest(kStatus, NextRequest(), m_token), kStatusAnswer, answer, kStatusWaitMs, 1);
+    const int size = Exchange(TokenRequest(kStatus, m_statusRequest, m_token), kStatusAnswer, answer, 1);
     StatusAnswer status{};
-    if (size < 0 || !ReadStatusAnswer(answer, static_cast<size_t>(size), &status)) return 0;
+    if (size < 0 || !ReadStatusAnswer(answer, static_cast<size_t>(size), m_answerKey, &status)) return 0;
+    m_statusRequest = 0;
     Locked lock(m_lock);
+    m_hostHeard = plat::TimerTime();
     m_session.ready = status.ready;
     m_session.maxPlayers = status.maxPlayers;
     m_session.currentPlayers = status.currentPlayers;
@@ -183,10 +240,19 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     const char* asked = cacheFile ? fileName : name;
 
     char answer[kMaxDatagram];
-    int size = Exchange(FileRequest(kFileInfo, NextRequest(), m_token, cacheFile, 0, asked), kFileInfoAnswer, answer,
-                        kFileWaitMs, kFileTries);
     FileInfoAnswer info{};
-    if (size < 0 || !ReadFileInfoAnswer(answer, static_cast<size_t>(size), &info) || !info.found) return 0;
+    int size = Exchange(FileRequest(kFileInfo, NextRequest(), m_token, cacheFile, 0, asked), kFileInfoAnswer, answer,
+                        kFileStallMs);
+    if (size < 0 || !ReadFileInfoAnswer(answer, static_cast<size_t>(size), m_answerKey, &info)) {
+        LogWarning("NET: the host did not describe \"%s\"", name);
+        return 0;
+    }
+    if (!info.found) {
+        // Nothing to copy: the host has no such file to give (or not yet), and
+        // this side's own copy, if any, stays as it is.
+        LogNotice("NET: the host does not serve \"%s\"; this side's own copy is kept", name);
+        return 1;
+    }
     const uint32_t fileSize = info.size, fileSum = info.sum;
 
     uint32_t localSize = 0, localSum = 0;
@@ -194,19 +260,8 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
 
     char* contents = static_cast<char*>(ShellAlloc(fileSize ? fileSize : 1));
     if (!contents) return 0;
-    uint32_t offset = 0;
-    bool ok = true;
-    while (ok && offset < fileSize) {
-        size = Exchange(FileRequest(kFileChunk, NextRequest(), m_token, cacheFile, offset, asked), kFileChunkAnswer,
-                        answer, kFileWaitMs, kFileTries);
-        FileChunkAnswer chunk{};
-        ok = size >= 0 && ReadFileChunkAnswer(answer, static_cast<size_t>(size), offset, fileSize - offset, &chunk);
-        if (ok) {
-            memcpy(contents + offset, chunk.bytes, chunk.length);
-            offset += chunk.length;
-        }
-    }
-    ok = ok && Crc32(0, contents, fileSize) == fileSum;
+    const bool copied = FetchChunks(cacheFile, asked, fileSize, contents);
+    bool ok = copied && Crc32(0, contents, fileSize) == fileSum;
     if (ok) {
         // Written beside the copy first, so that a failed write leaves the old copy whole.
         char part[260];
@@ -219,6 +274,71 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
         if (!ok) plat::FileDelete(part);
     }
     ShellFree(contents);
+    if (!ok)
+        LogWarning(copied ? "NET: \"%s\" came with a wrong checksum or could not be written"
+                          : "NET: \"%s\" could not be copied from the host", name);
     if (ok && replaced) *replaced = 1;
     return ok ? 1 : 0;
+}
+
+bool NetworkLayer::FetchChunks(int cacheFile, const char* asked, uint32_t fileSize, char* contents) {
+    // Several chunk requests are in flight at once, each with its own
+    // request number; a chunk whose wait ran out is asked again. The copy
+    // ends when every chunk came, or when none came for kFileStallMs.
+    struct Slot {
+        uint32_t request;
+        uint32_t offset;
+        uint32_t sentAt;
+        uint32_t firstSent;
+        bool busy;
+    };
+    Slot slots[kChunksInFlight] = {};
+    const uint32_t chunks = (fileSize + kChunkSize - 1) / kChunkSize;
+    uint32_t nextChunk = 0, received = 0;
+    uint32_t lastProgress = plat::TimerTime();
+    char answer[kMaxDatagram];
+    while (received < chunks) {
+        const uint32_t now = plat::TimerTime();
+        if (now - lastProgress >= kFileStallMs) return false;
+        // The window stays responsive; a closed window ends the copy.
+        if (ShellGetApplication() && !appPumpMessages()) return false;
+        for (Slot& slot : slots) {
+            const bool due = slot.busy && now - slot.sentAt >= m_roundTrip.WaitMs();
+            if (!slot.busy && nextChunk < chunks) {
+                slot = Slot{NextRequest(), nextChunk++ * static_cast<uint32_t>(kChunkSize), now, now, true};
+            } else if (due) {
+                slot.sentAt = now;
+                m_roundTrip.Backoff();
+            } else {
+                continue;
+            }
+            const Writer request = FileRequest(kFileChunk, slot.request, m_token, cacheFile, slot.offset, asked);
+            m_gameSocket.Send(m_hostAddress, request.Data(), request.Size());
+        }
+        NetAddress from;
+        const int size = m_gameSocket.Receive(answer, kMaxDatagram, &from, 20);
+        if (size < 0 || !(from == m_hostAddress)) continue;
+        FileChunkAnswer chunk{};
+        if (!ReadFileChunkAnswer(answer, static_cast<size_t>(size), m_answerKey, fileSize, &chunk)) {
+            TakeNotice(answer, static_cast<size_t>(size));
+            continue;
+        }
+        Reader reply(answer, static_cast<size_t>(size));
+        for (Slot& slot : slots) {
+            // Only the answer to a request in flight, for its own offset and
+            // with a whole chunk (the last one may be shorter), is taken; a
+            // stray or repeated answer is dropped and the chunk asked again.
+            const uint32_t expected = fileSize - slot.offset < kChunkSize ? fileSize - slot.offset : kChunkSize;
+            if (!slot.busy || slot.request != reply.Request() || chunk.offset != slot.offset || chunk.length != expected)
+                continue;
+            memcpy(contents + slot.offset, chunk.bytes, chunk.length);
+            m_roundTrip.Sample(plat::TimerTime() - slot.firstSent);
+            slot.busy = false;
+            ++received;
+            lastProgress = plat::TimerTime();
+            Locked lock(m_lock);
+            m_hostHeard = lastProgress;
+        }
+    }
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "session_host.h"
 
+#include "session_messages.h"
+
 #include "files/strings.h"
 
 #include <cstring>
@@ -9,17 +11,42 @@ using namespace netwire;
 namespace {
 
 // Per source address: a small burst, then one answer a second. In total: a
-// cap per kind, so that a flood of one kind cannot use up another's.
+// cap per kind, so that a flood of one kind cannot use up another's; none on
+// challenges, whose answer is no larger than the request and costs no state:
+// a total there is one that forged source addresses would use up.
 const Budget kPerAddress = {10, 1000};
 const Budget kTotal[kAnswerKinds] = {
     {40, 25},  // queries: 40 a second
-    {40, 25},  // challenges
-    {20, 50},  // joins
+    {0, 1},    // challenges: per address only
+    {20, 50},  // joins (only with a valid cookie, so from real addresses)
 };
+
+// An admitted player's status and file requests: a window of chunks in flight,
+// then one answer each 4 ms (about 256 KB/s of chunks).
+const Budget kPlayerRequests = {64, 4};
+// File bytes a player may draw: each listed file twice over, once it asked
+// for that file's size, and a margin for retries.
+const uint32_t kFileAllowanceMargin = 64u << 10;
+// A returning player replaces its old entry when that was silent this long.
+const uint32_t kGhostSilenceMs = 2000;
 
 // Flight states from one player: a fixed rate of ten a second, with room
 // for twice that.
 const Budget kPlayerStates = {20, 50};
+
+// A player's name as query answers of backslash-separated pairs may carry
+// it: a backslash or control character in it could forge pairs.
+struct PlainName {
+    char name[SessionHost::kNameSize];
+};
+PlainName SafeName(const char* name) {
+    PlainName plain;
+    CopyString(plain.name, name, sizeof plain.name);
+    for (char* c = plain.name; *c; ++c) {
+        if (*c == '\\' || static_cast<unsigned char>(*c) < 0x20) *c = '_';
+    }
+    return plain;
+}
 
 HashKey KeyFromSeed(const unsigned char* seed) {
     HashKey key;
@@ -38,17 +65,18 @@ struct SessionHost::Rule {
     bool admittedOnly;  // read only from an admitted player (address and token)
     bool (SessionHost::*fromAnyone)(Reader&, const NetAddress&, uint32_t, Writer&);
     bool (SessionHost::*fromPlayer)(Reader&, Player&, Writer&);
+    bool budgeted;  // counted against the player's request budget
 };
 
 const SessionHost::Rule SessionHost::kRules[] = {
-    {kChallenge, kChallengeAnswer, false, &SessionHost::AnswerChallenge, nullptr},
-    {kJoin, kJoinAnswer, false, &SessionHost::AnswerJoin, nullptr},
-    {kStatus, kStatusAnswer, true, nullptr, &SessionHost::AnswerStatus},
-    {kFileInfo, kFileInfoAnswer, true, nullptr, &SessionHost::AnswerFileInfo},
-    {kFileChunk, kFileChunkAnswer, true, nullptr, &SessionHost::AnswerFileChunk},
-    {kLeave, kLeave, true, nullptr, &SessionHost::AnswerLeave},
-    {kKeepAlive, kKeepAlive, true, nullptr, nullptr},  // being heard from is all it does
-    {kPlayerState, kPlayerState, true, nullptr, &SessionHost::TakePlayerState},
+    {kChallenge, kChallengeAnswer, false, &SessionHost::AnswerChallenge, nullptr, false},
+    {kJoin, kJoinAnswer, false, &SessionHost::AnswerJoin, nullptr, false},
+    {kStatus, kStatusAnswer, true, nullptr, &SessionHost::AnswerStatus, true},
+    {kFileInfo, kFileInfoAnswer, true, nullptr, &SessionHost::AnswerFileInfo, true},
+    {kFileChunk, kFileChunkAnswer, true, nullptr, &SessionHost::AnswerFileChunk, true},
+    {kLeave, kLeave, true, nullptr, &SessionHost::AnswerLeave, false},
+    {kKeepAlive, kKeepAlive, true, nullptr, nullptr, false},  // being heard from is all it does
+    {kPlayerState, kPlayerState, true, nullptr, &SessionHost::TakePlayerState, false},
 };
 
 SessionHost::SessionHost(const unsigned char seed[32], SessionFileSource* files)
@@ -72,7 +100,13 @@ void SessionHost::Open(const SessionSettings& settings, uint32_t now) {
     CopyString(m_name, settings.name, kTextSize);
     CopyString(m_version, settings.version, kTextSize);
     m_passwordGiven = settings.passwordGiven != 0;
-    m_passwordKey = PasswordKey(m_passwordGiven ? settings.password : "");
+    // A salt of its own names this session: no table of keys serves two hosts.
+    for (size_t i = 0; i < kSaltSize; i += 8) {
+        const uint64_t value = Draw();
+        memcpy(m_salt + i, &value, 8);
+    }
+    m_passwordKey = PasswordKey(m_passwordGiven ? settings.password : "", m_salt, kSaltSize);
+    m_seatsPerAddress = settings.seatsPerAddress > 0 ? settings.seatsPerAddress : kDefaultSeatsPerAddress;
     m_gameType = settings.gameType;
     m_maxPlayers = settings.maxPlayers;
     m_ready = 0;
@@ -138,7 +172,9 @@ size_t SessionHost::Handle(const char* data, size_t size, const NetAddress& from
         const uint64_t token = request.U64();
         Player* player = request.Ok() ? Admitted(from, token, now) : nullptr;
         if (!player) return 0;  // strangers are not answered
+        if (rule->budgeted && !player->requestBudget.Take(kPlayerRequests, now)) return 0;
         if (rule->fromPlayer) answered = (this->*rule->fromPlayer)(request, *player, reply);
+        if (answered) reply.Seal(player->answerKey);
     } else {
         answered = (this->*rule->fromAnyone)(request, from, now, reply);
     }
@@ -163,6 +199,7 @@ bool SessionHost::AnswerChallenge(Reader& request, const NetAddress& from, uint3
     if (!request.Bytes(kChallengeSize - kHeaderSize)) return false;
     if (!AllowAnswer(kChallengeAnswers, from.ip, now)) return false;
     answer.U64(CookieFor(from, now));
+    answer.Bytes(m_salt, kSaltSize);
     return true;
 }
 
@@ -181,9 +218,16 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
     if (!(current | previous)) return false;  // no state and no answer without a valid cookie
     if (!AllowAnswer(kJoinAnswers, from.ip, now)) return false;
 
-    int known = -1;
+    int known = -1, sameAddress = 0, ghost = -1;
     for (int i = 0; i < m_playerCount; ++i) {
-        if (m_players[i].address == from) known = i;
+        const Player& player = m_players[i];
+        if (player.address == from) known = i;
+        if (player.address.ip != from.ip) continue;
+        ++sameAddress;
+        // A player who comes back from the same IP (its port may differ)
+        // under its name, while its old entry is silent, is that entry's owner.
+        if (now - player.lastHeard >= kGhostSilenceMs && StringsEqual(player.name, SafeName(name).name, true))
+            ghost = i;
     }
     uint8_t status = kAdmitted;
     const bool passwordRight = SameInConstantTime(proof, PasswordProof(m_passwordKey, cookie));
@@ -191,29 +235,28 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
         status = kRefusedVersion;
     else if (m_passwordGiven && !passwordRight)
         status = kRefusedPassword;
-    else if (known < 0 && m_closed)
+    else if (known < 0 && ghost < 0 && m_closed)
         status = kRefusedClosed;
-    else if (known < 0 && (CurrentPlayers() >= m_maxPlayers || m_playerCount >= kMaxJoined))
+    else if (known < 0 && ghost < 0 &&
+             (CurrentPlayers() >= m_maxPlayers || m_playerCount >= kMaxJoined || sameAddress >= m_seatsPerAddress))
         status = kRefusedFull;
     uint64_t token = 0;
     if (status == kAdmitted) {
         if (known < 0) {
-            Player& player = m_players[m_playerCount++];
+            // A ghost's entry is taken over with its place; a new player gets
+            // the lowest free place.
+            const bool returning = ghost >= 0;
+            Player& player = returning ? m_players[ghost] : m_players[m_playerCount++];
+            const int place = returning ? player.place : 0;
+            player = Player();
             player.address = from;
             do player.token = Draw();
             while (player.token == 0);
-            CopyString(player.name, name, kNameSize);
-            player.place = 0;  // not counted as taken while the free place is sought
-            player.place = FreePlace();
-            player.stateBudget = LeakyBucket();
-            player.hasState = false;
-            player.stateSequence = 0;
-            // The name goes into query answers of backslash-separated pairs:
-            // a backslash or control character in it could forge pairs.
-            for (char* c = player.name; *c; ++c) {
-                if (*c == '\\' || static_cast<unsigned char>(*c) < 0x20) *c = '_';
-            }
-            known = m_playerCount - 1;
+            // Without a password the cookie is what only the two sides know.
+            player.answerKey = AnswerKey(m_passwordGiven ? m_passwordKey : JoinAnswerKey(cookie), player.token);
+            CopyString(player.name, SafeName(name).name, kNameSize);
+            player.place = returning ? place : FreePlace();
+            known = returning ? ghost : m_playerCount - 1;
         }
         m_players[known].lastHeard = now;
         token = m_players[known].token;
@@ -225,6 +268,8 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
     answer.U32(static_cast<uint32_t>(m_maxPlayers));
     answer.U32(static_cast<uint32_t>(CurrentPlayers()));
     answer.U8(static_cast<uint8_t>(m_ready));
+    answer.U8(m_passwordGiven ? 1 : 0);
+    answer.Seal(JoinAnswerKey(cookie));
     return true;
 }
 
@@ -282,26 +327,35 @@ const char* SessionHost::RequestedFile(Reader& request, uint32_t* offset) {
     return m_files.Find(cacheFile, name);
 }
 
-bool SessionHost::AnswerFileInfo(Reader& request, Player&, Writer& answer) {
+bool SessionHost::AnswerFileInfo(Reader& request, Player& player, Writer& answer) {
     uint32_t offset = 0;
     const char* path = RequestedFile(request, &offset);
     if (!request.Ok()) return false;
     uint32_t size = 0, sum = 0;
     const bool served = path && m_fileSource->Describe(path, &size, &sum) && size <= kMaxFileSize;
+    const int entry = served ? m_files.IndexOf(path) : -1;
+    if (entry >= 0 && !(player.filesDescribed & (1u << entry))) {
+        // Each file's bytes are granted once per player, twice over.
+        player.filesDescribed |= 1u << entry;
+        player.fileAllowance += 2ull * size + kFileAllowanceMargin;
+    }
     answer.U8(served ? 1 : 0);
     answer.U32(served ? size : 0);
     answer.U32(served ? sum : 0);
     return true;
 }
 
-bool SessionHost::AnswerFileChunk(Reader& request, Player&, Writer& answer) {
+bool SessionHost::AnswerFileChunk(Reader& request, Player& player, Writer& answer) {
     uint32_t offset = 0;
     const char* path = RequestedFile(request, &offset);
     if (!request.Ok()) return false;
+    // A player who has drawn what its files' exchange needs is not served more.
+    if (player.fileAllowance < kChunkSize) return false;
     char bytes[kChunkSize];
     int got = -1;
     if (path && offset <= kMaxFileSize) got = m_fileSource->Read(path, offset, bytes, sizeof bytes);
     if (got > static_cast<int>(sizeof bytes)) got = -1;
+    if (got > 0) player.fileAllowance -= static_cast<uint32_t>(got);
     answer.U8(got >= 0 ? 1 : 0);
     answer.U32(offset);
     answer.U16(static_cast<uint16_t>(got > 0 ? got : 0));

@@ -2,8 +2,9 @@
 // reaches the session's port and writes the answer, if any. Each kind of
 // message has its bounded reader, the peers it is answered for and its answer
 // budget (the table in session_host.cpp):
-//   - a challenge is answered to anyone, within its budget, with a cookie
-//     bound to the source address under a key that rotates;
+//   - a challenge is answered to anyone, within its budget per address, with
+//     a cookie bound to the source address under a key that rotates and the
+//     session's salt of password keys;
 //   - a join is considered only with a valid cookie (else it changes nothing
 //     and gets no answer), within its budget; the password comes as a proof
 //     bound to the cookie; an admitted player gets a session token;
@@ -12,7 +13,11 @@
 //     allow-list only; flight states have a budget per player.
 // Each admitted player is given the lowest free place of the host's flight
 // (1..kMaxPlaces-1; 0 when all are taken), told in the status answer.
-// Players that leave or stay silent past the timeout are dropped.
+// At most a few players come from one IP address; a player who comes back
+// from the same IP under its name replaces its silent old entry, place and
+// all. Answers to a player are sealed under its answer key, within a request
+// budget and a file allowance of its own. Players that leave or stay silent
+// past the timeout are dropped.
 #pragma once
 
 #include "file_allow_list.h"
@@ -47,6 +52,7 @@ struct SessionSettings {
     int gameType;
     int maxPlayers;
     const char* version;  // a join of another version is refused
+    int seatsPerAddress;  // players from one IP address; 0 for the default
 };
 
 class SessionHost {
@@ -58,6 +64,7 @@ public:
     static const uint32_t kCookiePeriodMs = 15000;
     // A player heard from neither by request nor keep-alive for this long is dropped.
     static const uint32_t kPlayerTimeoutMs = 30000;
+    static const int kDefaultSeatsPerAddress = 3;
 
     // seed: 32 random bytes, from which every key and token is drawn.
     SessionHost(const unsigned char seed[32], SessionFileSource* files);
@@ -87,6 +94,8 @@ public:
     const char* PlayerName(int index) const { return m_players[index].name; }
     const NetAddress& PlayerAddress(int index) const { return m_players[index].address; }
     uint64_t PlayerToken(int index) const { return m_players[index].token; }
+    // The key of the seals on what goes to the player at `index`.
+    const HashKey& PlayerAnswerKey(int index) const { return m_players[index].answerKey; }
     int PlayerPlace(int index) const { return m_players[index].place; }
     // The index of the player who flies `place`, -1 when none does.
     int PlayerAtPlace(int place) const;
@@ -103,14 +112,18 @@ public:
 private:
     struct Player {
         NetAddress address;
-        uint64_t token;
-        uint32_t lastHeard;
-        char name[kNameSize];
-        int place;
+        uint64_t token = 0;
+        HashKey answerKey;
+        uint32_t lastHeard = 0;
+        char name[kNameSize] = "";
+        int place = 0;
         LeakyBucket stateBudget;
-        bool hasState;
-        uint32_t stateSequence;
-        netwire::AircraftWireState state;
+        LeakyBucket requestBudget;
+        uint32_t filesDescribed = 0;  // allow-list entries whose size it was told
+        uint64_t fileAllowance = 0;   // file bytes it may still draw
+        bool hasState = false;
+        uint32_t stateSequence = 0;
+        netwire::AircraftWireState state{};
     };
     struct Rule;
     static const Rule kRules[];
@@ -144,6 +157,8 @@ private:
     char m_version[kTextSize] = "";
     bool m_passwordGiven = false;
     HashKey m_passwordKey;
+    uint8_t m_salt[netwire::kSaltSize] = {};
+    int m_seatsPerAddress = kDefaultSeatsPerAddress;
     int m_gameType = 0;
     int m_maxPlayers = 0;
     int m_ready = 0;

@@ -65,6 +65,7 @@ DWORD WINAPI NetworkLayer::ServiceThread(void* self) {
             Sleep(kServiceWaitMs);
         }
         layer->SendFlightStates();
+        layer->KeepPlayers();
     }
     return 0;
 }

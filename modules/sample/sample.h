@@ -6,6 +6,7 @@
 // sample modules reach the extra operations through the same registry id.
 #pragma once
 
+#include "modules/net/flight_network.h"
 #include "varn/varn.h"
 
 // ---- Command ids of the control map ("CTL") --------------------------------
@@ -40,12 +41,6 @@ public:
 };
 
 // ---- "OBJ" with the sample's flight of four aircraft -------------------------
-// Positions are screen fractions of the flight view (x right, y down).
-struct AircraftState {
-    float x;
-    float y;
-    int order;  // the last order message taken, 0 before any
-};
 
 class ISampleObjects : public IObjectManager {
 public:
@@ -72,28 +67,6 @@ class ISampleMissions : public IMissionManager {
 public:
     // 1 once a network session brought the network layer ("NET") up.
     virtual int mmgNetworkStarted() = 0;
-};
-
-// ---- "NET" with the flight shared by the players of a session --------------
-// The joiner flies a place of the host's flight; every other aircraft is
-// flown by the host's computer. Each side hands the layer the state of the
-// aircraft it flies every frame, and the layer sends the latest at a fixed
-// rate until the flight stops.
-class ISampleNetwork : public INetworkLayer {
-public:
-    // The place of the host's flight this side flies: 0 when hosting (the
-    // lead), the place the host gave when joined, -1 without a place.
-    virtual int netGetFlightPlace() = 0;
-    // The state of aircraft `id` (a place), flown by this side; null: this
-    // side no longer flies it.
-    virtual void netSetFlightState(int id, const AircraftState* state) = 0;
-    // Stops sending and forgets the states heard (the flight ended).
-    virtual void netStopFlight() = 0;
-    // Whether aircraft `id` is flown by another computer: 0 no; 1 yes, not
-    // heard from in this flight yet; 2 yes, with its latest state in *state.
-    // `pilot` (size bytes) takes the player's name, empty for the host's
-    // aircraft.
-    virtual int netGetRemoteAircraft(int id, AircraftState* state, char* pilot, int size) = 0;
 };
 
 // ---- "GFX" with the frame and rectangle operations the flight uses -----------

@@ -124,9 +124,12 @@ FloodReport Flood(const testsupport::ScratchDir& dir, const std::string& command
     return report;
 }
 
-uint64_t CookieFrom(const std::string& answer) {
-    uint64_t cookie = 0;
-    return ReadChallengeAnswer(answer.data(), answer.size(), &cookie) ? cookie : 0;
+// The cookie of a challenge answer (0 for none); the session's salt goes to *salt.
+uint64_t CookieFrom(const std::string& answer, uint8_t* salt = nullptr) {
+    ChallengeAnswer challenge{};
+    if (!ReadChallengeAnswer(answer.data(), answer.size(), &challenge)) return 0;
+    if (salt) memcpy(salt, challenge.salt, kSaltSize);
+    return challenge.cookie;
 }
 
 TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
@@ -160,17 +163,19 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
 
     // Joins with no cookie, a forged one and another peer's: no answer.
     peer.Send(gamePort, ChallengeRequest(5));
-    const uint64_t cookie = CookieFrom(peer.Receive(3000));
+    uint8_t salt[kSaltSize] = {};
+    const uint64_t cookie = CookieFrom(peer.Receive(3000), salt);
     ASSERT_NE(cookie, 0u);
+    const HashKey secretKey = PasswordKey("secret", salt, kSaltSize);
     other.Send(gamePort, ChallengeRequest(6));
     const uint64_t othersCookie = CookieFrom(other.Receive(3000));
     ASSERT_NE(othersCookie, 0u);
     for (uint64_t forged : {uint64_t(0), cookie ^ 0x100, othersCookie})
-        peer.Send(gamePort, JoinRequest(7, forged, "v02.19.07", "Forger", "secret", 0));
+        peer.Send(gamePort, JoinRequest(7, forged, "v02.19.07", "Forger", secretKey, 0));
     EXPECT_EQ(peer.CountUntilQuiet(500), 0);
 
     // Truncated, oversized and random datagrams: nothing comes back.
-    const Writer join = JoinRequest(8, cookie, "v02.19.07", "Forger", "secret", 0);
+    const Writer join = JoinRequest(8, cookie, "v02.19.07", "Forger", secretKey, 0);
     for (size_t cut = 0; cut < join.Size(); cut += 3) peer.Send(gamePort, join.Data(), cut);
     const Writer challenge = ChallengeRequest(9);
     peer.Send(gamePort, challenge.Data(), challenge.Size() - 1);
@@ -186,21 +191,22 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     EXPECT_EQ(peer.CountUntilQuiet(500), 0);
 
     // Admitted with the password (never sent itself), the peer still gets only the listed files.
-    peer.Send(gamePort, JoinRequest(10, cookie, "v02.19.07", "Raw", "wrong", 0));
+    peer.Send(gamePort, JoinRequest(10, cookie, "v02.19.07", "Raw", PasswordKey("wrong", salt, kSaltSize), 0));
     std::string answer = peer.Receive(3000);
     JoinAnswer joined{};
-    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), &joined));
+    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined));
     EXPECT_EQ(joined.status, kRefusedPassword);
-    peer.Send(gamePort, JoinRequest(11, cookie, "v02.19.07", "Raw", "secret", 0));
+    peer.Send(gamePort, JoinRequest(11, cookie, "v02.19.07", "Raw", secretKey, 0));
     answer = peer.Receive(3000);
-    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), &joined));
+    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined));
     ASSERT_EQ(joined.status, kAdmitted);
+    const HashKey sealKey = AnswerKey(secretKey, joined.token);
     for (const std::string& name : hostile) {
         for (int cacheFile = 0; cacheFile < 2; ++cacheFile) {
             peer.Send(gamePort, FileRequest(kFileInfo, 12, joined.token, cacheFile, 0, name.c_str()));
             answer = peer.Receive(3000);
             FileInfoAnswer info{};
-            ASSERT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), &info)) << name;
+            ASSERT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), sealKey, &info)) << name;
             EXPECT_EQ(info.found, 0) << name;
             peer.Send(gamePort, FileRequest(kFileChunk, 13, joined.token, cacheFile, 0, name.c_str()));
             answer = peer.Receive(3000);
@@ -210,7 +216,7 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     peer.Send(gamePort, FileRequest(kFileInfo, 14, joined.token, 0, 0, "Aircraft.dat"));
     answer = peer.Receive(3000);
     FileInfoAnswer listed{};
-    ASSERT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), &listed));
+    ASSERT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), sealKey, &listed));
     EXPECT_EQ(listed.found, 1);
     EXPECT_EQ(listed.size, 3000u);
     // Another peer with the peer's token is still a stranger.

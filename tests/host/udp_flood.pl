@@ -6,6 +6,8 @@
 #   udp_flood.pl [--rate=N] PORT COUNT ADDRESS...     sends COUNT queries in all
 #   udp_flood.pl [--rate=N] PORT SECONDSs ADDRESS...  sends for that many seconds
 # --rate paces the queries at N a second in all (default: as fast as it can).
+# --challenge sends the network layer's padded challenge instead of a query.
+# An ADDRESS of the form 127.X.0.0/N stands for N loopback addresses from there.
 # Prints "ADDRESS ANSWERS" a line per address, then "sent N" and "seconds S".
 use strict;
 use warnings;
@@ -15,8 +17,23 @@ use IO::Socket::INET;
 BEGIN { eval { require Time::HiRes; Time::HiRes->import('time'); 1 } }
 
 my $rate = 0;
-$rate = $1, shift @ARGV if @ARGV && $ARGV[0] =~ /^--rate=(\d+)$/;
-my ($port, $amount, @sources) = @ARGV;
+my $message = "\\status\\";
+while (@ARGV && $ARGV[0] =~ /^--/) {
+    my $option = shift @ARGV;
+    if ($option =~ /^--rate=(\d+)$/) { $rate = $1; }
+    # The mark, the type (9), a request number, and padding to the answer's size.
+    elsif ($option eq '--challenge') { $message = "VNL2" . chr(9) . pack('V', 7) . ("\0" x 24); }
+    else { die "unknown option $option\n"; }
+}
+my ($port, $amount, @given) = @ARGV;
+my @sources;
+for my $source (@given) {
+    if ($source =~ m{^127\.(\d+)\.0\.0/(\d+)$}) {
+        push @sources, map { "127.$1." . int($_ / 250) . "." . (1 + $_ % 250) } 0 .. $2 - 1;
+    } else {
+        push @sources, $source;
+    }
+}
 die "usage: udp_flood.pl PORT COUNT|SECONDSs ADDRESS...\n" unless $port && $amount && @sources;
 my $seconds = $amount =~ s/s$// ? $amount : 0;
 my @sockets = map {
@@ -38,11 +55,12 @@ sub take {
 my $start = time;
 my $sent = 0;
 while ($seconds ? time - $start < $seconds : $sent < $amount) {
-    $sockets[$sent % @sockets]->send("\\status\\");
+    $sockets[$sent % @sockets]->send($message);
     $sent++;
     # Paced: takes answers until the next query is due.
     my $due = $start + $sent / ($rate || 1e9);
-    take(0);
+    # With many sources, answers are looked for every 64 datagrams only.
+    take(0) if @sockets < 64 || $sent % 64 == 0;
     while ((my $left = $due - time) > 0) { take($left); }
 }
 1 while take(1.0);

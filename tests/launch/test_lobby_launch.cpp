@@ -1,6 +1,7 @@
 // The multiplayer launch against scripted modules: the journal of calls, the
 // description handed over, the files written and the message box shown.
 #include "launch_fakes.h"
+#include "filemanager/log_recorder.h"
 
 #include "files/command_line.h"
 #include "host/launch/launch_request.h"
@@ -182,7 +183,7 @@ TEST_F(LaunchTest, AJoinedPlayerWaitsForTheHostThenSynchronisesTheLists) {
     network.joinResults = {1};
     network.session.gameType = 2;
     network.readyAnswers = {0, 0};
-    network.syncResults = {{"Aircraft.dat", {1, 1}}, {"Missiles.dat", {1, 0}}, {"Bullets.dat", {0, 1}}};
+    network.syncResults = {{"Aircraft.dat", {1, 1}}, {"Missiles.dat", {1, 0}}, {"Bullets.dat", {1, 0}}};
     EXPECT_EQ(Launch("-join: -n:Wingman -c:20", "GameType0Screen=Arena\n"), 1);
     const std::string listFile = dir.File("NetCache\\AircraftList.dat");
     const Journal expected = {kStart,
@@ -211,6 +212,27 @@ TEST_F(LaunchTest, AJoinedPlayerWaitsForTheHostThenSynchronisesTheLists) {
     EXPECT_EQ(network.joinedAddress, " ");
     EXPECT_STREQ(nextScreen, "Arena");
     EXPECT_NE(OptionsText().find("LobbyLaunched=TRUE"), std::string::npos);
+}
+
+// A file that does not arrive whole ends the join with the failure box and a
+// log line naming it; nothing after it is synchronised, nothing is flown.
+TEST_F(LaunchTest, AFileThatDoesNotArriveFailsTheJoinByName) {
+    const std::string listFile = dir.File("NetCache\\AircraftList.dat");
+    for (const std::string& lost : {std::string("Missiles.dat"), listFile}) {
+        SCOPED_TRACE(lost);
+        journal.clear();
+        network.joinResults = {1};
+        network.syncResults = {{lost, {0, 0}}};
+        const int codeBefore = LaunchErrorCode();
+        catalogtest::LogRecorder log;
+        MessageBoxWatcher watcher("Error!", GetCurrentProcessId());
+        EXPECT_EQ(Launch("-join:10.0.0.1:1 -n:Wingman", ""), 0);
+        EXPECT_EQ(Lines("NET:sync").back(), "NET:sync " + lost);
+        EXPECT_EQ(Lines("MMG:mode"), Journal());
+        EXPECT_EQ(watcher.Texts(), std::vector<std::string>{text.texts[LaunchErrorTextKey(codeBefore)]});
+        EXPECT_TRUE(log.HasError("The join failed: \"" + lost + "\" could not be copied from the host")) << log.All();
+        EXPECT_NE(OptionsText().find("LobbyLaunched=FALSE"), std::string::npos);
+    }
 }
 
 TEST_F(LaunchTest, TheWaitForTheHostEndsWhenTheWindowClosesOrTimeRunsOut) {

@@ -2,6 +2,7 @@
 // joining layers in one process, the host's file manager serving files, and
 // server queries answered with the host's own callbacks.
 #include "core/interface_manager.h"
+#include "fault_relay.h"
 #include "files/file_manager.h"
 #include "host/launch/query_reporting.h"
 #include "net_wire.h"
@@ -167,11 +168,13 @@ TEST_F(NetLayerTest, AHostWithoutPasswordAdmitsAnyAndRefusesOtherVersions) {
     const netwire::Writer challenge = netwire::ChallengeRequest(5);
     ASSERT_TRUE(raw.Send(to, challenge.Data(), challenge.Size()));
     int size = raw.Receive(answer, sizeof answer, nullptr, 3000);
-    uint64_t cookie = 0;
-    ASSERT_TRUE(size > 0 && netwire::ReadChallengeAnswer(answer, static_cast<size_t>(size), &cookie));
-    const netwire::Writer unasked = netwire::JoinRequest(6, cookie + 1, "v01.00.00", "Old", "", 0);
+    netwire::ChallengeAnswer challenged{};
+    ASSERT_TRUE(size > 0 && netwire::ReadChallengeAnswer(answer, static_cast<size_t>(size), &challenged));
+    const uint64_t cookie = challenged.cookie;
+    const HashKey key = PasswordKey("", challenged.salt, netwire::kSaltSize);
+    const netwire::Writer unasked = netwire::JoinRequest(6, cookie + 1, "v01.00.00", "Old", key, 0);
     ASSERT_TRUE(raw.Send(to, unasked.Data(), unasked.Size()));
-    const netwire::Writer request = netwire::JoinRequest(7, cookie, "v01.00.00", "Old", "", 0);
+    const netwire::Writer request = netwire::JoinRequest(7, cookie, "v01.00.00", "Old", key, 0);
     ASSERT_TRUE(raw.Send(to, request.Data(), request.Size()));
     size = raw.Receive(answer, sizeof answer, nullptr, 3000);
     ASSERT_GT(size, 0);
@@ -192,16 +195,22 @@ TEST_F(NetLayerTest, OnlyTheListedFilesComeFromTheHostsFileManagerIntoTheCache) 
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // not joined yet
     EXPECT_EQ(replaced, 0);
     ASSERT_EQ(Join(first, address, ""), 0);
-    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);  // the session is not ready yet
+    // Not served before the session is ready: nothing to copy, nothing replaced.
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Aircraft.dat")).good());
     host.netSetSessionReady(1);
 
-    // Off the list, or named to climb out: refused whether or not the file is there.
+    // Off the list, or named to climb out: not served whether or not the file
+    // is there, and nothing is written.
     for (const std::string& name : {std::string("Secret.txt"), dir.File("Secret.txt"), std::string("startup.ini"),
                                     std::string("..\\") + "Secret.txt", std::string("Objects\\Aircraft.dat"),
                                     std::string("..\\Secret.dat"), std::string("Bullets.dat")}) {
-        EXPECT_EQ(first.netSyncFile(name.c_str(), &replaced), 0) << name;
+        EXPECT_EQ(first.netSyncFile(name.c_str(), &replaced), 1) << name;
         EXPECT_EQ(replaced, 0) << name;
     }
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Secret.txt")).good());
+    EXPECT_FALSE(std::ifstream(dir.File("NetCache\\Secret.dat")).good());
     EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
     EXPECT_EQ(ReadAll(dir.File("NetCache\\Aircraft.dat")), data);
@@ -214,6 +223,37 @@ TEST_F(NetLayerTest, OnlyTheListedFilesComeFromTheHostsFileManagerIntoTheCache) 
     EXPECT_EQ(first.netSyncFile("Empty.dat", &replaced), 1);
     EXPECT_EQ(replaced, 1);
     EXPECT_EQ(first.netSyncFile(dir.File("NetCache\\AircraftList.dat").c_str(), &replaced), 1);
+}
+
+// Through a route of 300 ms each way that loses a fifth of the datagrams and
+// reorders them: the join, the ready poll and a 256 KiB file get through
+// whole; once the route is cut, the copy fails instead of hanging.
+TEST_F(NetLayerTest, ALongLossyRouteJoinsAndCopiesAndACutRouteFailsTheCopy) {
+    std::string data(256 << 10, '\0');
+    uint32_t random = 99;
+    for (char& c : data) c = static_cast<char>((random = random * 1103515245u + 12345u) >> 16);
+    ASSERT_TRUE(dir.Write("Aircraft.dat", data));
+    Host(8, "secret");
+    host.netSetSessionReady(1);
+    FaultRelay relay(NetAddress{htonl(INADDR_LOOPBACK), htons(host.GamePort())}, FaultRelay::Route{300, 60, 20, 7});
+    ASSERT_TRUE(relay.Ok());
+    int code = -1;
+    for (int attempt = 0; attempt < 10 && code != 0; ++attempt) code = Join(first, relay.Address(), "secret");
+    ASSERT_EQ(code, 0);
+    int polls = 0;
+    while (!first.netIsSessionReady() && polls < 200) ++polls;
+    EXPECT_LT(polls, 200);
+    int replaced = 0;
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 1);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_TRUE(ReadAll(dir.File("NetCache\\Aircraft.dat")) == data);
+    EXPECT_GT(relay.Dropped(), 50);
+
+    ASSERT_TRUE(dir.Write("Aircraft.dat", "changed"));
+    relay.SetLoss(100);
+    EXPECT_EQ(first.netSyncFile("Aircraft.dat", &replaced), 0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_TRUE(ReadAll(dir.File("NetCache\\Aircraft.dat")) == data);  // the old copy stays whole
 }
 
 // Sends a query to the host's query port and returns the answer ("" for none).
@@ -325,6 +365,44 @@ TEST_F(NetLayerTest, HostAndJoinerShareAFlightAndSayWhenTheyLeave) {
     EXPECT_EQ(host.netGetRemoteAircraft(2, &state, pilot, sizeof pilot), 2);
     host.Shutdown();
     EXPECT_TRUE(Eventually([&] { return second.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 0; }));
+}
+
+}  // namespace
+
+namespace {
+
+// A host that falls silent in flight (its route cut, as when its process is
+// killed) is dropped by the joiner, whose flight goes on alone; and the
+// player who comes back from another port under its name gets its place back.
+TEST_F(NetLayerTest, AJoinerDropsASilentHostAndAReturningPlayerGetsItsPlaceBack) {
+    Host(8, nullptr);
+    host.netSetSessionReady(1);
+    FaultRelay relay(NetAddress{htonl(INADDR_LOOPBACK), htons(host.GamePort())}, FaultRelay::Route{0, 0, 0, 1});
+    ASSERT_TRUE(relay.Ok());
+    ASSERT_EQ(Join(first, relay.Address(), ""), 0);
+    ASSERT_EQ(first.netIsSessionReady(), 1);
+    AircraftState state{}, lead{0.5f, 0.55f, 0}, mine{0.7f, 0.6f, 0};
+    char pilot[64];
+    host.netSetFlightState(0, &lead);
+    first.netSetFlightState(1, &mine);
+    ASSERT_TRUE(Eventually([&] { return first.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 2; }));
+    relay.SetLoss(100);
+    // Well past the joiner's 10 s; the bound only guards against a hang.
+    bool dropped = false;
+    for (int i = 0; i < 600 && !dropped; ++i, Sleep(50)) dropped = first.netGetRemoteAircraft(0, &state, pilot, sizeof pilot) == 0;
+    EXPECT_TRUE(dropped);
+
+    // The joiner's process dies (no leave): a new one, another port, same name.
+    ASSERT_TRUE(Eventually([&] { return host.netGetRemoteAircraft(1, &state, pilot, sizeof pilot) == 2; }));
+    second.netSetPlayerName("Wingman");
+    bool back = false;
+    for (int i = 0; i < 100 && !back; ++i, Sleep(50)) back = Join(second, address, "") == 0;
+    ASSERT_TRUE(back);
+    ASSERT_EQ(second.netIsSessionReady(), 1);
+    EXPECT_EQ(second.netGetFlightPlace(), 1);
+    SessionDescription info{};
+    ASSERT_EQ(host.netGetSessionInfo(&info), 1);
+    EXPECT_EQ(info.currentPlayers, 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -50,7 +51,7 @@ protected:
         files.files["Objects\\Aircraft.dat"] = std::string(3000, 'a');
         files.files["C:\\Game\\NetCache\\AircraftList.dat"] = "list";
         files.files["startup.ini"] = "secret settings";
-        SessionSettings settings{"Evening", "secret", 1, 1, 3, "v02.19.07"};
+        SessionSettings settings{"Evening", "secret", 1, 1, 3, "v02.19.07", 0};
         host.Open(settings, now);
         ASSERT_TRUE(host.Files().Add(0, "Aircraft.dat", "Objects\\Aircraft.dat"));
         ASSERT_TRUE(host.Files().Add(1, "AircraftList.dat", "C:\\Game\\NetCache\\AircraftList.dat"));
@@ -65,14 +66,18 @@ protected:
     }
     uint64_t Cookie(const NetAddress& from = kPeer) {
         const std::string answer = Send(ChallengeRequest(1), from);
-        uint64_t cookie = 0;
-        return ReadChallengeAnswer(answer.data(), answer.size(), &cookie) ? cookie : 0;
+        ChallengeAnswer challenge{};
+        if (!ReadChallengeAnswer(answer.data(), answer.size(), &challenge)) return 0;
+        EXPECT_EQ(answer.size(), kChallengeSize);
+        memcpy(salt, challenge.salt, sizeof salt);
+        return challenge.cookie;
     }
     // The join answer's status, or -1 when none came; the token goes to *token.
-    int Join(uint64_t cookie, const char* password, const NetAddress& from = kPeer, uint64_t* token = nullptr) {
-        const std::string answer = Send(JoinRequest(2, cookie, "v02.19.07", "Wingman", password, 0), from);
+    int Join(uint64_t cookie, const char* password, const NetAddress& from = kPeer, uint64_t* token = nullptr,
+             const char* name = "Wingman") {
+        const std::string answer = Send(JoinRequest(2, cookie, "v02.19.07", name, Key(password), 0), from);
         JoinAnswer joined{};
-        if (!ReadJoinAnswer(answer.data(), answer.size(), &joined)) return answer.empty() ? -1 : -2;
+        if (!ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined)) return answer.empty() ? -1 : -2;
         EXPECT_EQ(answer.find("secret"), std::string::npos);
         if (token) *token = joined.token;
         return joined.status;
@@ -82,10 +87,16 @@ protected:
         const std::string answer = Send(FileRequest(kFileInfo, 3, token, cacheFile, 0, name), from);
         FileInfoAnswer info{};
         if (answer.empty()) return -2;
-        EXPECT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), &info));
+        EXPECT_TRUE(ReadFileInfoAnswer(answer.data(), answer.size(), SealKey(token), &info));
         return info.found ? static_cast<long long>(info.size) : -1;
     }
 
+    // The password's key under the session's salt, as a joiner derives it.
+    HashKey Key(const char* password) { return PasswordKey(password, salt, sizeof salt); }
+    // The key of the host's seals on answers to the player with this token.
+    HashKey SealKey(uint64_t token) { return AnswerKey(Key("secret"), token); }
+
+    uint8_t salt[kSaltSize] = {};  // as the last challenge answer gave it
     uint32_t now = 0xfffff000u;  // the millisecond clock wraps during the tests
     MemoryFiles files;
     SessionHost host{kSeed, &files};
@@ -97,8 +108,11 @@ TEST(KeyedHash, MatchesTheReferenceVector) {
     unsigned char message[15];
     for (int i = 0; i < 15; ++i) message[i] = static_cast<unsigned char>(i);
     EXPECT_EQ(KeyedHash(key, message, sizeof message), 0xa129ca6149be45e5ull);
-    EXPECT_NE(PasswordProof(PasswordKey("secret"), 1), PasswordProof(PasswordKey("secret"), 2));
-    EXPECT_NE(PasswordProof(PasswordKey("secret"), 1), PasswordProof(PasswordKey("Secret"), 1));
+    const uint8_t salt[kSaltSize] = {1}, other[kSaltSize] = {2};
+    const HashKey secret = PasswordKey("secret", salt, kSaltSize);
+    EXPECT_NE(PasswordProof(secret, 1), PasswordProof(secret, 2));
+    EXPECT_NE(PasswordProof(secret, 1), PasswordProof(PasswordKey("Secret", salt, kSaltSize), 1));
+    EXPECT_NE(PasswordProof(secret, 1), PasswordProof(PasswordKey("secret", other, kSaltSize), 1));
 }
 
 TEST(FileAllowList, OnlyPlainRelativeNamesAreListedOrFound) {
@@ -152,16 +166,17 @@ TEST_F(SessionHostTest, OnlyAJoinReturningItsAddresssCookieIsAdmitted) {
     EXPECT_EQ(Join(fresh, "secret", kPeer, &again), kAdmitted);  // the same player, the same token
     EXPECT_EQ(again, token);
     EXPECT_EQ(host.CurrentPlayers(), 2);
-    const std::string forged = Send(JoinRequest(2, Cookie(kOther), "v02.19.07", "Evil\\hostname\\x\n", "secret", 0), kOther);
-    ASSERT_FALSE(forged.empty());
+    ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, nullptr, "Evil\\hostname\\x\n"), kAdmitted);
     EXPECT_STREQ(host.PlayerName(1), "Evil_hostname_x_");  // cannot forge query pairs
     const NetAddress third{0x0400007f, 1};
     EXPECT_EQ(Join(Cookie(third), "secret", third), kRefusedFull);
     host.SetReady(0);
     EXPECT_EQ(Join(Cookie(third), "secret", third), kRefusedClosed);
-    const std::string old = Send(JoinRequest(2, Cookie(), "v01.00.00", "Old", "secret", 0));
+    const uint64_t cookie2 = Cookie();
+    const std::string old = Send(JoinRequest(2, cookie2, "v01.00.00", "Old", Key("secret"), 0));
     JoinAnswer refused{};
-    ASSERT_TRUE(ReadJoinAnswer(old.data(), old.size(), &refused));
+    EXPECT_FALSE(ReadJoinAnswer(old.data(), old.size(), cookie2 + 1, &refused));  // sealed under its cookie
+    ASSERT_TRUE(ReadJoinAnswer(old.data(), old.size(), cookie2, &refused));
     EXPECT_EQ(refused.status, kRefusedVersion);
     EXPECT_EQ(refused.token, 0u);
 }
@@ -185,14 +200,16 @@ TEST_F(SessionHostTest, StrangersAndOffListNamesAreServedNothing) {
     EXPECT_EQ(FileSize(token, 1, "AircraftList.dat"), 4);
     const std::string chunk = Send(FileRequest(kFileChunk, 5, token, 0, 2048, "Aircraft.dat"));
     FileChunkAnswer read{};
-    ASSERT_TRUE(ReadFileChunkAnswer(chunk.data(), chunk.size(), 2048, 952, &read));
+    ASSERT_TRUE(ReadFileChunkAnswer(chunk.data(), chunk.size(), SealKey(token), 3000, &read));
+    EXPECT_EQ(read.offset, 2048u);
     EXPECT_EQ(std::string(read.bytes, read.length), std::string(952, 'a'));
-    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size(), 2048, 951, &read));  // longer than the file
-    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size() - 1, 2048, 952, &read));
+    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size(), SealKey(token), 2999, &read));  // longer than the file
+    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size(), SealKey(token + 1), 3000, &read));  // forged
+    EXPECT_FALSE(ReadFileChunkAnswer(chunk.data(), chunk.size() - 1, SealKey(token), 3000, &read));
     EXPECT_EQ(files.asked, (std::set<std::string>{"Objects\\Aircraft.dat", "C:\\Game\\NetCache\\AircraftList.dat"}));
     const std::string status = Send(TokenRequest(kStatus, 6, token));
     StatusAnswer state{};
-    ASSERT_TRUE(ReadStatusAnswer(status.data(), status.size(), &state));
+    ASSERT_TRUE(ReadStatusAnswer(status.data(), status.size(), SealKey(token), &state));
     EXPECT_EQ(state.ready, 1);
     EXPECT_EQ(state.currentPlayers, 2);
 }
@@ -250,7 +267,7 @@ TEST_F(SessionHostTest, PlayersFlyTheirOwnPlacesWithTheirNewestStates) {
     ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, &second), kAdmitted);
     StatusAnswer status{};
     const std::string answer = Send(TokenRequest(kStatus, 3, second), kOther);
-    ASSERT_TRUE(ReadStatusAnswer(answer.data(), answer.size(), &status));
+    ASSERT_TRUE(ReadStatusAnswer(answer.data(), answer.size(), SealKey(second), &status));
     EXPECT_EQ(status.place, 2);
     EXPECT_EQ(host.PlayerAtPlace(1), 0);
     EXPECT_EQ(host.PlayerAtPlace(0), -1);  // the host's own
@@ -299,25 +316,281 @@ TEST_F(SessionHostTest, PlayersFlyTheirOwnPlacesWithTheirNewestStates) {
 
 TEST(FlightMessages, TheJoinerTakesOnlyWholeStatesWithItsToken) {
     const AircraftWireState aircraft[2] = {{0, 0.5f, 0.55f, 42}, {3, -5.0f, 0.7f, 0}};
-    const Writer message = FlightStatesMessage(5, 99, 1, aircraft, 2);
+    const HashKey key{5, 6};
+    const Writer message = FlightStatesMessage(5, 99, key, 1, aircraft, 2);
     FlightStates states{};
-    ASSERT_TRUE(ReadFlightStates(message.Data(), message.Size(), 99, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 99, HashKey{5, 7}, &states));
+    ASSERT_TRUE(ReadFlightStates(message.Data(), message.Size(), 99, key, &states));
     EXPECT_EQ(states.place, 1);
     ASSERT_EQ(states.count, 2);
     EXPECT_EQ(states.aircraft[1].id, 3);
     EXPECT_EQ(states.aircraft[1].x, kMinPosition);
     EXPECT_EQ(states.aircraft[0].order, 42);
-    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 98, &states));
-    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 0, &states));
-    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size() - 1, 99, &states));
-    std::string forged(message.Data(), message.Size());
-    forged[kHeaderSize + 9] = static_cast<char>(kMaxPlaces + 1);  // the count
-    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, &states));
-    forged = std::string(message.Data(), message.Size());
-    forged[kHeaderSize + 10] = static_cast<char>(kMaxPlaces);  // the first id
-    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 98, key, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size(), 0, key, &states));
+    EXPECT_FALSE(ReadFlightStates(message.Data(), message.Size() - 1, 99, key, &states));
+    // Changed and sealed again: the readers' own checks refuse it.
+    auto resealed = [&](size_t at, int value) {
+        std::string bytes(message.Data(), message.Size() - kSealSize);
+        bytes[at] = static_cast<char>(value);
+        const uint64_t seal = KeyedHash(key, bytes.data(), bytes.size());
+        for (int i = 0; i < 8; ++i) bytes += static_cast<char>(seal >> (8 * i));
+        return bytes;
+    };
+    std::string forged = resealed(kHeaderSize + 9, 2);
+    ASSERT_TRUE(ReadFlightStates(forged.data(), forged.size(), 99, key, &states));
+    forged = resealed(kHeaderSize + 9, kMaxPlaces + 1);  // the count
+    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, key, &states));
+    forged = resealed(kHeaderSize + 10, kMaxPlaces);  // the first id
+    EXPECT_FALSE(ReadFlightStates(forged.data(), forged.size(), 99, key, &states));
     EXPECT_TRUE(IsNewer(1, 0xffffffffu));
     EXPECT_FALSE(IsNewer(5, 5));
+}
+
+}  // namespace
+
+namespace {
+
+// Challenges from thousands of addresses are all answered (each within its own
+// budget): forged sources cannot use up what an honest joiner needs.
+TEST_F(SessionHostTest, AChallengeFloodFromManyAddressesLeavesHonestJoinsTheirCookies) {
+    int answered = 0;
+    for (uint32_t i = 0; i < 3000; ++i) answered += Cookie(NetAddress{0x0a000000u + (i << 8), 5}) != 0;
+    EXPECT_EQ(answered, 3000);
+    EXPECT_EQ(Join(Cookie(), "secret"), kAdmitted);
+}
+
+// At most the seats per address from one IP; a player who comes back from
+// that IP under its name, silent for two seconds, gets its place back.
+TEST_F(SessionHostTest, OneAddressTakesAFewSeatsAndAReturningPlayerReplacesItsGhost) {
+    SessionSettings settings{"Evening", "secret", 1, 1, 16, "v02.19.07", 0};
+    host.Open(settings, now);
+    host.SetReady(1);
+    auto from = [](uint16_t port) { return NetAddress{kPeer.ip, port}; };
+    uint64_t first = 0;
+    ASSERT_EQ(Join(Cookie(from(1)), "secret", from(1), &first, "One"), kAdmitted);
+    ASSERT_EQ(Join(Cookie(from(2)), "secret", from(2), nullptr, "Two"), kAdmitted);
+    ASSERT_EQ(Join(Cookie(from(3)), "secret", from(3), nullptr, "Three"), kAdmitted);
+    EXPECT_EQ(Join(Cookie(from(4)), "secret", from(4), nullptr, "Four"), kRefusedFull);
+    EXPECT_EQ(Join(Cookie(kOther), "secret", kOther, nullptr, "Four"), kAdmitted);  // another IP
+    const int place = host.PlayerPlace(0);
+    now += 1999;
+    EXPECT_EQ(Join(Cookie(from(5)), "secret", from(5), nullptr, "One"), kRefusedFull);  // not yet a ghost
+    now += 1;
+    uint64_t again = 0;
+    ASSERT_EQ(Join(Cookie(from(5)), "secret", from(5), &again, "One"), kAdmitted);
+    EXPECT_EQ(host.CurrentPlayers(), 5);
+    EXPECT_NE(again, first);
+    EXPECT_EQ(host.TokenOf(from(1)), 0u);
+    EXPECT_EQ(host.PlayerPlace(host.PlayerAtPlace(place)), place);
+    EXPECT_EQ(host.TokenOf(from(5)), again);
+    host.Open(SessionSettings{"Evening", "secret", 1, 1, 16, "v02.19.07", 1}, now);
+    host.SetReady(1);
+    ASSERT_EQ(Join(Cookie(from(1)), "secret", from(1), nullptr, "One"), kAdmitted);
+    EXPECT_EQ(Join(Cookie(from(2)), "secret", from(2), nullptr, "Two"), kRefusedFull);
+}
+
+// An admitted player's requests keep to a window and then a rate, and its
+// chunks to twice the bytes of the files it was told of.
+TEST_F(SessionHostTest, AnAdmittedPlayerDrawsNoMoreThanItsFilesNeed) {
+    uint64_t token = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &token), kAdmitted);
+    int answered = 0;
+    for (int i = 0; i < 100; ++i) answered += !Send(TokenRequest(kStatus, 4, token)).empty();
+    EXPECT_EQ(answered, 64);
+    now += 60000;
+    EXPECT_EQ(Send(FileRequest(kFileChunk, 5, token, 0, 0, "Aircraft.dat")), "");  // size not asked yet
+    ASSERT_EQ(FileSize(token, 1, "AircraftList.dat"), 4);
+    ASSERT_EQ(FileSize(token, 0, "Aircraft.dat"), 3000);
+    ASSERT_EQ(FileSize(token, 0, "Aircraft.dat"), 3000);  // granted once
+    size_t bytes = 0;
+    for (int i = 0; i < 300; ++i, now += 4) {
+        const std::string chunk = Send(FileRequest(kFileChunk, 6, token, 0, 0, "Aircraft.dat"));
+        FileChunkAnswer read{};
+        if (ReadFileChunkAnswer(chunk.data(), chunk.size(), SealKey(token), 3000, &read)) bytes += read.length;
+    }
+    EXPECT_EQ(bytes, (2 * 4 + 65536 + 2 * 3000 + 65536) / 1024 * 1024);  // each file's grant counts
+}
+
+TEST(SessionMessages, SealedAnswersWithImpossibleCountsOrAnotherKeyAreRefused) {
+    const HashKey key{1, 2};
+    auto status = [&](uint32_t maxPlayers, uint32_t current, const HashKey& sealKey) {
+        Writer answer(kStatusAnswer, 9);
+        answer.U8(1);
+        answer.U32(maxPlayers);
+        answer.U32(current);
+        answer.U8(1);
+        answer.Seal(sealKey);
+        StatusAnswer read{};
+        return ReadStatusAnswer(answer.Data(), answer.Size(), key, &read);
+    };
+    EXPECT_TRUE(status(8, 3, key));
+    EXPECT_TRUE(status(8, 8, key));
+    EXPECT_FALSE(status(8, 3, HashKey{1, 3}));
+    EXPECT_FALSE(status(8, 9, key));
+    EXPECT_FALSE(status(0xffffffffu, 0x80000000u, key));  // -1 of -2147483648
+    EXPECT_FALSE(status(0x80000000u, 0, key));
+}
+
+}  // namespace
+
+namespace {
+
+// Without a password any password joins, and the answers are sealed under the
+// cookie's key: what the joiner derives from its own password plays no part.
+TEST_F(SessionHostTest, WithoutAPasswordAnswersAreSealedUnderTheCookie) {
+    host.Open(SessionSettings{"Evening", "", 0, 1, 8, "v02.19.07", 0}, now);
+    host.SetReady(1);
+    const uint64_t cookie = Cookie();
+    const std::string answer = Send(JoinRequest(2, cookie, "v02.19.07", "Wingman", Key("anything"), 0));
+    JoinAnswer joined{};
+    ASSERT_TRUE(ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined));
+    ASSERT_EQ(joined.status, kAdmitted);
+    EXPECT_EQ(joined.passwordChecked, 0);
+    const std::string status = Send(TokenRequest(kStatus, 3, joined.token));
+    StatusAnswer read{};
+    const HashKey base = AnswerKeyBase(joined, Key("anything"), cookie);
+    EXPECT_TRUE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(base, joined.token), &read));
+    EXPECT_FALSE(ReadStatusAnswer(status.data(), status.size(), AnswerKey(Key("anything"), joined.token), &read));
+}
+
+}  // namespace
+
+namespace {
+
+// Faults a quick read of the code misses: a cookie bound to the IP only, a
+// key surviving a long idle time, a compare of half the token, an expiry
+// loop that skips a player, a timeout too short.
+TEST_F(SessionHostTest, CookiesTokensAndTimeoutsHoldAtTheirEdges) {
+    const uint64_t cookie = Cookie();
+    EXPECT_EQ(Join(cookie, "secret", NetAddress{kPeer.ip, 4001}), -1);  // same IP, another port
+    now += 2 * SessionHost::kCookiePeriodMs;  // idle for two periods at once
+    EXPECT_EQ(Join(cookie, "secret"), -1);
+    uint64_t first = 0, second = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first), kAdmitted);
+    ASSERT_EQ(Join(Cookie(kOther), "secret", kOther, &second), kAdmitted);
+    EXPECT_EQ(Send(TokenRequest(kStatus, 4, first ^ (1ull << 40))), "");  // differs in the high half only
+    now += 30000;  // a player silent for 30 s is still there (a long route, a loading joiner)
+    host.Expire(now);
+    EXPECT_EQ(host.CurrentPlayers(), 3);
+    now += 1;
+    host.Expire(now);  // both silent: both go in one pass
+    EXPECT_EQ(host.CurrentPlayers(), 1);
+}
+
+// The place a returning player gets back is its own, not the lowest free one.
+TEST_F(SessionHostTest, AReturningPlayerGetsItsOwnPlaceNotTheLowestFree) {
+    uint64_t first = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &first, "One"), kAdmitted);
+    ASSERT_EQ(Join(Cookie(NetAddress{kPeer.ip, 2}), "secret", NetAddress{kPeer.ip, 2}, nullptr, "Two"), kAdmitted);
+    ASSERT_EQ(Send(TokenRequest(kLeave, 5, first)), "");
+    now += 2000;
+    ASSERT_EQ(Join(Cookie(NetAddress{kPeer.ip, 3}), "secret", NetAddress{kPeer.ip, 3}, nullptr, "Two"), kAdmitted);
+    EXPECT_EQ(host.PlayerAtPlace(1), -1);
+    EXPECT_EQ(host.PlayerPlace(host.PlayerAtPlace(2)), 2);
+}
+
+// Readers and writers on buffers of exactly their size, where a read or
+// write one past shows.
+TEST(NetWire, ReadersAndWritersKeepWithinExactBuffers) {
+    std::unique_ptr<char[]> mark(new char[4]);
+    memcpy(mark.get(), "VNL2", 4);
+    EXPECT_FALSE(Reader(mark.get(), 4).Valid());
+    Writer text(kJoin, 1);
+    text.Text("a text of twenty chars");
+    std::unique_ptr<char[]> out(new char[8]);
+    Reader reader(text.Data(), text.Size());
+    reader.Text(out.get(), 8);
+    EXPECT_TRUE(reader.Ok());
+    EXPECT_STREQ(out.get(), "a text ");
+    Writer full(kJoin, 1);
+    full.Bytes(std::string(kMaxDatagram - kHeaderSize - 10, 'x').data(), kMaxDatagram - kHeaderSize - 10);
+    full.Bytes("0123456789", 10);
+    EXPECT_TRUE(full.Ok());
+    full.U8(1);
+    EXPECT_FALSE(full.Ok());
+    EXPECT_EQ(full.Size(), kMaxDatagram);
+    // An admission without a token is no admission, sealed or not.
+    Writer admitted(kJoinAnswer, 1);
+    admitted.U8(kAdmitted);
+    admitted.U64(0);
+    admitted.Text("Evening");
+    for (int i = 0; i < 3; ++i) admitted.U32(1);
+    admitted.U8(1);
+    admitted.U8(1);
+    admitted.Seal(JoinAnswerKey(5));
+    JoinAnswer joined{};
+    EXPECT_FALSE(ReadJoinAnswer(admitted.Data(), admitted.Size(), 5, &joined));
+    // A seal with less than a header before it seals nothing.
+    std::string shortSealed = "VNL2";
+    const uint64_t seal = KeyedHash(HashKey{1, 2}, shortSealed.data(), 4);
+    for (int i = 0; i < 8; ++i) shortSealed += static_cast<char>(seal >> (8 * i));
+    size_t size = shortSealed.size();
+    EXPECT_FALSE(Unseal(shortSealed.data(), &size, HashKey{1, 2}));
+}
+
+// Before the session is ready nothing is served, not even a file's size.
+TEST_F(SessionHostTest, NoFileIsServedBeforeTheSessionIsReady) {
+    uint64_t token = 0;
+    ASSERT_EQ(Join(Cookie(), "secret", kPeer, &token), kAdmitted);
+    host.SetReady(0);
+    EXPECT_EQ(FileSize(token, 0, "Aircraft.dat"), -1);
+    EXPECT_EQ(files.asked, std::set<std::string>());
+    host.SetReady(1);
+    EXPECT_EQ(FileSize(token, 0, "Aircraft.dat"), 3000);
+}
+
+}  // namespace
+
+namespace {
+
+// The joiner's readers, each on sealed answers that hold one bad field.
+TEST(SessionMessages, SealedAnswersOutsideTheirLimitsAreRefused) {
+    const HashKey key{3, 4};
+    auto sealed = [&](Writer writer) {
+        writer.Seal(key);
+        return std::string(writer.Data(), writer.Size());
+    };
+    auto chunk = [&](uint32_t offset, uint16_t length) {
+        Writer w(kFileChunkAnswer, 1);
+        w.U8(1);
+        w.U32(offset);
+        w.U16(length);
+        w.Bytes(std::string(length, 'c').data(), length);
+        const std::string bytes = sealed(w);
+        FileChunkAnswer read{};
+        return ReadFileChunkAnswer(bytes.data(), bytes.size(), key, 3000, &read);
+    };
+    EXPECT_TRUE(chunk(2048, 952));
+    EXPECT_FALSE(chunk(5000, 10));  // beyond the file's end
+    auto status = [&](int place) {
+        Writer w(kStatusAnswer, 1);
+        w.U8(1);
+        w.U32(8);
+        w.U32(2);
+        w.U8(static_cast<uint8_t>(place));
+        const std::string bytes = sealed(w);
+        StatusAnswer read{};
+        return ReadStatusAnswer(bytes.data(), bytes.size(), key, &read);
+    };
+    EXPECT_TRUE(status(kMaxPlaces - 1));
+    EXPECT_FALSE(status(kMaxPlaces));
+    auto info = [&](uint32_t size) {
+        Writer w(kFileInfoAnswer, 1);
+        w.U8(1);
+        w.U32(size);
+        w.U32(7);
+        const std::string bytes = sealed(w);
+        FileInfoAnswer read{};
+        return ReadFileInfoAnswer(bytes.data(), bytes.size(), key, &read);
+    };
+    EXPECT_TRUE(info(kMaxFileSize));
+    EXPECT_FALSE(info(kMaxFileSize + 1));
+    const Writer leave = HostNotice(kLeave, 1, 77, key);
+    MessageType type;
+    EXPECT_TRUE(ReadHostNotice(leave.Data(), leave.Size(), key, 77, &type));
+    EXPECT_EQ(type, kLeave);
+    EXPECT_FALSE(ReadHostNotice(leave.Data(), leave.Size(), key, 78, &type));
 }
 
 }  // namespace
