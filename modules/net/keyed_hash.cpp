@@ -1,5 +1,7 @@
 #include "keyed_hash.h"
 
+#include "password_key.h"
+
 #include <cstring>
 
 namespace {
@@ -46,17 +48,10 @@ uint64_t KeyedHash(const HashKey& key, const void* data, size_t size) {
 }
 
 HashKey PasswordKey(const char* password, const uint8_t* salt, size_t saltSize) {
-    // Interim derivation: two SipHash computations keyed by the salt. This is
-    // where the memory-hard derivation (Argon2id) plugs in; callers already
-    // derive once per session (host) and once per join (joiner), so its cost
-    // falls on a guesser, not on each datagram.
-    unsigned char saltBytes[16] = {};
-    memcpy(saltBytes, salt, saltSize < sizeof saltBytes ? saltSize : sizeof saltBytes);
-    HashKey first{Little64(saltBytes), Little64(saltBytes + 8)};
-    HashKey second{first.k0 ^ 0x5661726e50617373ull, first.k1 ^ 0x776f72644b657931ull};
-    const char* text = password ? password : "";
-    const size_t length = strlen(text);
-    return HashKey{KeyedHash(first, text, length), KeyedHash(second, text, length)};
+    // Argon2id under the session's salt: callers derive once per session (host)
+    // and once per join (joiner), so its cost falls on a guesser, not on each
+    // datagram. A failed derivation gives the all-zero key, which callers refuse.
+    return DerivePasswordKey(password, salt, saltSize);
 }
 
 HashKey AnswerKey(const HashKey& passwordKey, uint64_t secret) {

@@ -7,6 +7,7 @@
 #include "files/paths.h"
 #include "files/strings.h"
 #include "net_lock.h"
+#include "password_key.h"
 #include "session_messages.h"
 #include "platform/platform.h"
 #include "shell/log.h"
@@ -151,6 +152,12 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
             memcpy(m_keySalt, challenge.salt, kSaltSize);
             CopyString(m_keyPassword, password, sizeof m_keyPassword);
             m_keyDerived = true;
+        }
+        if (!PasswordKeyDerived(m_passwordKey)) {
+            // Out of memory for the derivation, say: no proof can be made.
+            m_keyDerived = false;
+            m_lastError = kRefusedPassword;
+            return 0;
         }
         const Writer request = JoinRequest(NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);
         size = Exchange(request, kJoinAnswer, answer, kJoinRoundMs - (plat::TimerTime() - first) + 1);

@@ -1,5 +1,6 @@
 #include "session_host.h"
 
+#include "password_key.h"
 #include "session_messages.h"
 
 #include "files/strings.h"
@@ -233,7 +234,9 @@ bool SessionHost::AnswerJoin(Reader& request, const NetAddress& from, uint32_t n
     const bool passwordRight = SameInConstantTime(proof, PasswordProof(m_passwordKey, cookie));
     if (!StringsEqual(version, m_version, true))
         status = kRefusedVersion;
-    else if (m_passwordGiven && !passwordRight)
+    // A key that could not be derived is all zeros, which anyone can compute:
+    // no join is taken under it.
+    else if (m_passwordGiven && (!passwordRight || !PasswordKeyDerived(m_passwordKey)))
         status = kRefusedPassword;
     else if (known < 0 && ghost < 0 && m_closed)
         status = kRefusedClosed;
