@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "udp_socket.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
