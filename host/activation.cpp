@@ -1,24 +1,25 @@
 #include "host/activation.h"
 
 #include "host/app_object.h"
-#include "host/held_interface.h"
 #include "host/host_state.h"
 #include "shell/shell.h"
 #include "varn/dsp.h"
 #include "varn/gfx.h"
+#include "varn/held.h"
 #include "varn/inp.h"
 #include "varn/net.h"
 
 void ActivationNotifier(int active) {
     if (!TheHostState().mainWindow) return;
     TheApplication().appSetActive(active);
-    if (!ShellGetRegistry()) return;
+    IInterfaceManager* registry = ShellGetRegistry();
+    if (!registry) return;
     // Each module interface is fetched for its one call and released at once;
     // a module that is not loaded is skipped.
-    if (HeldInterface<IInputManager> input(VARN_ID_INP); input) input->inpSetActive(active);
-    if (HeldInterface<IDisplayManager> display(VARN_ID_DSP); display) display->dspSetActive(active);
-    if (HeldInterface<IGraphicsEngine> graphics(VARN_ID_GFX); graphics) graphics->gfxSetActive(active);
+    if (InterfaceHold<IInputManager> input(registry); input) input->inpSetActive(active);
+    if (InterfaceHold<IDisplayManager> display(registry); display) display->dspSetActive(active);
+    if (InterfaceHold<IGraphicsEngine> graphics(registry); graphics) graphics->gfxSetActive(active);
     if (!active) {
-        if (HeldInterface<INetworkLayer> network(VARN_ID_NET); network) network->netOnDeactivate();
+        if (InterfaceHold<INetworkLayer> network(registry); network) network->netOnDeactivate();
     }
 }

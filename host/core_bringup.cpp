@@ -18,21 +18,21 @@ int CoreBringUp() {
     }
     ShellSetRegistry(registry);
 
-    registry->RegisterInterface("DBG", static_cast<IDebugSystem*>(&core.debug), 0);
+    registry->RegisterInterface(IDebugSystem::kId, static_cast<IDebugSystem*>(&core.debug), 0);
     LogDebugSystem(1, "Debug System interface registered...");
-    registry->RegisterInterface("MEM", static_cast<IMemoryManager*>(&core.memory), 0);
+    registry->RegisterInterface(IMemoryManager::kId, static_cast<IMemoryManager*>(&core.memory), 0);
     LogInfo("Memory Manager interface registered...");
     core.dlls.Reset(registry);
-    registry->RegisterInterface("DLL", static_cast<IDllLibraryManager*>(&core.dlls), 0);
+    registry->RegisterInterface(IDllLibraryManager::kId, static_cast<IDllLibraryManager*>(&core.dlls), 0);
     LogInfo("DLL Library Manager initialized...");
     core.files.Initialize();
-    registry->RegisterInterface("FMG", static_cast<IFileManager*>(&core.files), 0);
+    registry->RegisterInterface(IFileManager::kId, static_cast<IFileManager*>(&core.files), 0);
     core.random.rndSetSeed(1);
-    registry->RegisterInterface("RND", static_cast<IRandomTable*>(&core.random), 0);
+    registry->RegisterInterface(IRandomTable::kId, static_cast<IRandomTable*>(&core.random), 0);
     core.clock.Start();
-    registry->RegisterInterface("CLK", static_cast<IClock*>(&core.clock), 0);
+    registry->RegisterInterface(IClock::kId, static_cast<IClock*>(&core.clock), 0);
     core.options.Initialize();
-    registry->RegisterInterface("OPT", static_cast<IOptionsFile*>(&core.options), 0);
+    registry->RegisterInterface(IOptionsFile::kId, static_cast<IOptionsFile*>(&core.options), 0);
     RegisterApplication(registry);
 
     CountMonitors();
@@ -44,18 +44,18 @@ void CoreTeardown() {
     IInterfaceManager* registry = ShellGetRegistry();
     TheApplication().Shutdown(registry);
     core.options.Shutdown();
-    registry->UnregisterInterface("OPT");
+    registry->UnregisterInterface(IOptionsFile::kId);
     core.clock.Stop();
-    registry->UnregisterInterface("CLK");
-    registry->UnregisterInterface("RND");
+    registry->UnregisterInterface(IClock::kId);
+    registry->UnregisterInterface(IRandomTable::kId);
     core.files.Shutdown();
-    registry->UnregisterInterface("FMG");
+    registry->UnregisterInterface(IFileManager::kId);
     LogInfo("DLL Library Manager deinitialized...");
     core.dlls.dllFreeAll();
-    registry->UnregisterInterface("DLL");
-    registry->UnregisterInterface("MEM");
+    registry->UnregisterInterface(IDllLibraryManager::kId);
+    registry->UnregisterInterface(IMemoryManager::kId);
     LogInfo("Memory Manager interface unregistered...");
-    registry->UnregisterInterface("DBG");
+    registry->UnregisterInterface(IDebugSystem::kId);
     LogDebugSystem(1, "Debug System interface unregistered...");
     InterfaceManagerDeinit();
     ShellSetRegistry(nullptr);

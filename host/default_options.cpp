@@ -1,5 +1,6 @@
 #include "host/default_options.h"
 
+#include "files/paths.h"
 #include "ini/ini_file.h"
 #include "shell/log.h"
 
@@ -155,7 +156,7 @@ const DefaultOption* DefaultOptions(size_t* count) {
 
 int WriteDefaultOptions(IniFile* options) {
     if (!options) return 0;
-    char text[260];
+    char text[kPathSize];
     for (const DefaultOption& option : kOptions) {
         switch (option.type) {
         case OptionType::Integer:

@@ -1,16 +1,17 @@
 #include "host/module_sets.h"
 
 #include "core/dll_library_manager.h"
-#include "host/held_interface.h"
+#include "files/strings.h"
 #include "host/message_box.h"
 #include "host/startup_settings.h"
-#include "files/strings.h"
 #include "ini/ini_file.h"
 #include "shell/log.h"
+#include "shell/shell.h"
 #include "varn/ctl.h"
 #include "varn/dll.h"
 #include "varn/flt.h"
 #include "varn/fmg.h"
+#include "varn/held.h"
 #include "varn/mmg.h"
 #include "varn/mnu.h"
 #include "varn/obj.h"
@@ -131,19 +132,27 @@ void FreeDlls(const ModuleDll (&dlls)[N]) {
 
 // A set that loaded without registering an id the host goes on to call is
 // refused like a set with a missing DLL.
-bool Registered(bool present, const char* id) {
-    if (!present) LogError("Module set loaded without Interface %s!", id);
-    return present;
+template <typename T>
+bool Registered(const InterfaceHold<T>& held) {
+    if (!held) LogError("Module set loaded without Interface %s!", T::kId);
+    return bool(held);
 }
+
+IInterfaceManager* Registry() { return ShellGetRegistry(); }
+
+// The menu system and the flight engine the loaded sets lend to the game
+// loop: held from the set's load to its unload.
+InterfaceHold<IMenuSystem> g_menu;
+InterfaceHold<IFlightEngine> g_flight;
 
 // The volumes of the player's options; the stream volume is the music in the
 // menus and the speech in flight.
 void SetVolumes(const char* streamVolumeKey) {
-    HeldInterface<IOptionsFile> options("OPT");
+    InterfaceHold<IOptionsFile> options(Registry());
     if (!options) return;
     IniFile* document = nullptr;
     if (options->optGetIniFile(&document)) {
-        HeldInterface<ISoundManager> sound("SND");
+        InterfaceHold<ISoundManager> sound(Registry());
         if (sound) {
             sound->sndSetSoundVolume(document->GetInt("SoundOptions", "SoundVolume", 0));
             sound->sndSetStreamVolume(document->GetInt("SoundOptions", streamVolumeKey, 0));
@@ -153,27 +162,28 @@ void SetVolumes(const char* streamVolumeKey) {
     }
 }
 
+// Gets the set's interface into held and lends it to the caller: 1 when the
+// set registered it.
 template <typename T>
-int HoldInterface(const char* id, T** holder) {
-    *holder = nullptr;
-    ShellGetRegistry()->GetInterface(id, reinterpret_cast<void**>(holder));
-    return Registered(*holder != nullptr, id) ? 1 : 0;
+int Lend(InterfaceHold<T>& held, T** lent) {
+    held.Get(Registry());
+    *lent = held.get();
+    return Registered(held) ? 1 : 0;
 }
 
 template <typename T>
-void LetGo(const char* id, T** holder) {
-    if (*holder) ShellGetRegistry()->ReleaseInterface(id, reinterpret_cast<void**>(holder));
-    *holder = nullptr;
+void TakeBack(InterfaceHold<T>& held, T** lent) {
+    held.Release();
+    *lent = nullptr;
 }
 
 int ConfigureBaseModules() {
     StartupSettings& s = Settings();
-    HeldInterface<ISoundManager> sound("SND");
-    HeldInterface<IObjectManager> objects("OBJ");
-    HeldInterface<ITerrainEngine> terrain("TER");
-    HeldInterface<IControlMap> controls("CTL");
-    bool complete = Registered(bool(sound), "SND") & Registered(bool(objects), "OBJ") &
-                    Registered(bool(terrain), "TER") & Registered(bool(controls), "CTL");
+    InterfaceHold<ISoundManager> sound(Registry());
+    InterfaceHold<IObjectManager> objects(Registry());
+    InterfaceHold<ITerrainEngine> terrain(Registry());
+    InterfaceHold<IControlMap> controls(Registry());
+    bool complete = Registered(sound) & Registered(objects) & Registered(terrain) & Registered(controls);
     if (!complete) return 0;
     sound->sndSetDirectory(s.soundDirectory);
     objects->objSetDirectory(s.objectDirectory);
@@ -187,8 +197,8 @@ int ConfigureBaseModules() {
 
 int ConfigureMissionManager() {
     StartupSettings& s = Settings();
-    HeldInterface<IMissionManager> missions("MMG");
-    if (!Registered(bool(missions), "MMG")) return 0;
+    InterfaceHold<IMissionManager> missions(Registry());
+    if (!Registered(missions)) return 0;
     Files()->fmgOpenCatalog(s.missionDataFile);
     Files()->fmgOpenCatalog(s.missionTextFile);
     missions->mmgSetMissionControlDirectory(s.missionControlDirectory);
@@ -221,11 +231,11 @@ void UnloadBaseSet() {
     Files()->fmgCloseCatalog(s.missionDataFile);
     Files()->fmgCloseCatalog(s.missionTextFile);
     {
-        HeldInterface<IMissionManager> missions("MMG");
+        InterfaceHold<IMissionManager> missions(Registry());
         if (missions) missions->mmgExit();
     }
-    HeldInterface<IObjectManager> objects("OBJ");
-    HeldInterface<ITerrainEngine> terrain("TER");
+    InterfaceHold<IObjectManager> objects(Registry());
+    InterfaceHold<ITerrainEngine> terrain(Registry());
     if (terrain) terrain->terExit();
     if (objects) objects->objExit();
     Files()->fmgCloseCatalog(s.objectDataFile);
@@ -243,12 +253,12 @@ int LoadMenuSet(IMenuSystem** menu) {
     if (!s.menuTextCatalogOpen) Files()->fmgOpenCatalog(s.menuTextFile);
     if (!LoadDlls(kMenuDlls)) return 0;
     SetVolumes("MusicVolume");
-    return HoldInterface("MNU", menu);
+    return Lend(g_menu, menu);
 }
 
 void UnloadMenuSet(IMenuSystem** menu) {
     StartupSettings& s = Settings();
-    LetGo("MNU", menu);
+    TakeBack(g_menu, menu);
     FreeDlls(kMenuDlls);
     Files()->fmgCloseCatalog(s.menuDataFile);
     Files()->fmgCloseCatalog(s.menuTextFile);
@@ -261,19 +271,19 @@ int LoadFlightSet(IFlightEngine** flight) {
     for (Text catalog : kFlightCatalogs) Files()->fmgOpenCatalog(s.*catalog);
     if (!LoadDlls(kFlightDlls)) return 0;
     {
-        HeldInterface<ISpeechSystem> speech("SPC");
-        if (!Registered(bool(speech), "SPC")) return 0;
+        InterfaceHold<ISpeechSystem> speech(Registry());
+        if (!Registered(speech)) return 0;
         speech->spcSetDirectory(s.speechDirectory);
     }
     SetVolumes("SpeechVolume");
-    if (!HoldInterface("FLT", flight)) return 0;
+    if (!Lend(g_flight, flight)) return 0;
     (*flight)->fltSetScreenShotDirectory(s.screenShotsDirectory);
     return 1;
 }
 
 void UnloadFlightSet(IFlightEngine** flight) {
     StartupSettings& s = Settings();
-    LetGo("FLT", flight);
+    TakeBack(g_flight, flight);
     FreeDlls(kFlightDlls);
     Files()->fmgCloseCatalog(s.speechDataFile);
     Files()->fmgCloseCatalog(s.speechTextFile);

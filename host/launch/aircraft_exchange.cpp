@@ -5,11 +5,11 @@
 
 #include "files/paths.h"
 #include "files/strings.h"
-#include "host/held_interface.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "shell/shell_app.h"
 #include "varn/fmg.h"
+#include "varn/held.h"
 #include "varn/net.h"
 #include "varn/obj.h"
 
@@ -17,7 +17,6 @@
 
 namespace {
 
-const int kPathSize = 260;
 const uint32_t kReadyPollMs = 100;
 
 // The services and lists the exchange works with, taken for its duration.
@@ -43,8 +42,8 @@ public:
     const char* ListFile() const { return m_listFile; }
 
 private:
-    HeldInterface<INetworkLayer> m_network{VARN_ID_NET};
-    HeldInterface<IObjectManager> m_objects{VARN_ID_OBJ};
+    InterfaceHold<INetworkLayer> m_network{ShellGetRegistry()};
+    InterfaceHold<IObjectManager> m_objects{ShellGetRegistry()};
     ITypeList* m_lists[3] = {nullptr, nullptr, nullptr};
     char m_listFile[kPathSize] = "";
 };

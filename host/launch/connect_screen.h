@@ -2,7 +2,8 @@
 // main window with GDI while the launch hosts or joins a session.
 #pragma once
 
-#include "host/held_interface.h"
+#include "shell/shell.h"
+#include "varn/held.h"
 #include "varn/txt.h"
 
 class ConnectScreen {
@@ -29,5 +30,5 @@ public:
 private:
     void* m_window;
     void* m_font;
-    HeldInterface<ITextManager> m_text{VARN_ID_TXT};
+    InterfaceHold<ITextManager> m_text{ShellGetRegistry()};
 };

@@ -4,12 +4,12 @@
 #include "host/launch/multiplayer_launch.h"
 
 #include "files/command_line.h"
-#include "host/held_interface.h"
 #include "host/launch/connect_screen.h"
 #include "host/launch/launch_request.h"
 #include "host/launch/session_launch.h"
 #include "ini/ini_file.h"
 #include "shell/shell.h"
+#include "varn/held.h"
 #include "varn/opt.h"
 
 #include <windows.h>
@@ -31,7 +31,7 @@ void ShowJoinFailure(ConnectScreen& screen) {
 }  // namespace
 
 int LobbyLaunch(const char* commandLine, IniFile* startupDocument, char* nextScreen) {
-    HeldInterface<IOptionsFile> optionsService(VARN_ID_OPT);
+    InterfaceHold<IOptionsFile> optionsService(ShellGetRegistry());
     IniFile* options = nullptr;
     if (optionsService) optionsService->optGetIniFile(&options);
 

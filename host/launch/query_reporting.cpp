@@ -1,7 +1,8 @@
 // Server query answers, read from the network layer's session information.
 #include "host/launch/query_reporting.h"
 
-#include "host/held_interface.h"
+#include "shell/shell.h"
+#include "varn/held.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -27,7 +28,7 @@ void AssembleIdentity() {
 // The session as the network layer reports it; false before the player is in one.
 bool ReadSession(SessionDescription* session) {
     memset(session, 0, sizeof *session);
-    HeldInterface<INetworkLayer> network(VARN_ID_NET);
+    InterfaceHold<INetworkLayer> network(ShellGetRegistry());
     return network && network->netGetSessionInfo(session) != 0;
 }
 

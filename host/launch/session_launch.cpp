@@ -2,8 +2,8 @@
 // order the layer expects them.
 #include "host/launch/session_launch.h"
 
+#include "files/paths.h"
 #include "files/strings.h"
-#include "host/held_interface.h"
 #include "host/launch/aircraft_exchange.h"
 #include "host/launch/connect_screen.h"
 #include "host/launch/launch_request.h"
@@ -11,7 +11,9 @@
 #include "host/launch/query_reporting.h"
 #include "ini/ini_file.h"
 #include "platform/platform.h"
+#include "shell/shell.h"
 #include "shell/shell_app.h"
+#include "varn/held.h"
 #include "varn/mmg.h"
 #include "varn/net.h"
 
@@ -49,9 +51,9 @@ private:
         return true;
     }
     // Initialised in this order: "NET" is looked up after mmgStartNetwork.
-    HeldInterface<IMissionManager> m_missions{VARN_ID_MMG};
+    InterfaceHold<IMissionManager> m_missions{ShellGetRegistry()};
     bool m_started = StartNetwork();
-    HeldInterface<INetworkLayer> m_network{VARN_ID_NET};
+    InterfaceHold<INetworkLayer> m_network{ShellGetRegistry()};
 };
 
 // The next-screen name for a game type: [NetLaunch] GameType1Screen for
@@ -60,7 +62,7 @@ void ChooseNextScreen(const LaunchSettings& settings, int gameType) {
     if (!settings.nextScreen) return;
     const char* key = gameType == 1 ? "GameType1Screen" : "GameType0Screen";
     if (settings.startup)
-        settings.startup->GetString("NetLaunch", key, "", settings.nextScreen, 260, 0);
+        settings.startup->GetString("NetLaunch", key, "", settings.nextScreen, kPathSize, 0);
     else
         ClearString(settings.nextScreen);
 }

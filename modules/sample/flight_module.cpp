@@ -13,6 +13,7 @@
 //   5. when Escape is pressed or the time limit is reached: give back
 //      everything taken from varnComm and unload it, so that nothing of the
 //      flight module set is still held when the host unloads it.
+#include "files/paths.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
@@ -145,7 +146,7 @@ struct FlightSettings {
 bool ReadSettings(const char* initFile, FlightSettings* settings) {
     IniFile keys(initFile, 0, 0, 1024);
     if (!keys.HasSection("Flight")) return false;
-    char text[260];
+    char text[kPathSize];
     settings->timeLimit = keys.GetFloat("Flight", "TimeLimit", 60);
     keys.GetString("Flight", "CommMenu", "CommMenu.ini", text, sizeof text, 0);
     settings->commMenu = text;
@@ -164,12 +165,12 @@ public:
             LogError("flight: unable to read %s", initFile ? initFile : "");
             return 0;  // back to the menu
         }
-        sample::Held<ISampleGraphics> graphics(VARN_ID_GFX);
-        sample::Held<ISampleObjects> objects(VARN_ID_OBJ);
-        sample::Held<IControlMap> control(VARN_ID_CTL);
-        sample::Held<IClock> clock(VARN_ID_CLK);
-        sample::Held<ITextManager> text(VARN_ID_TXT);
-        sample::Held<ISampleInput> input(VARN_ID_INP);
+        InterfaceHold<ISampleGraphics> graphics(ShellGetRegistry());
+        InterfaceHold<ISampleObjects> objects(ShellGetRegistry());
+        InterfaceHold<IControlMap> control(ShellGetRegistry());
+        InterfaceHold<IClock> clock(ShellGetRegistry());
+        InterfaceHold<ITextManager> text(ShellGetRegistry());
+        InterfaceHold<ISampleInput> input(ShellGetRegistry());
         if (!graphics || !objects || !control || !clock || !text || !input) {
             LogError("flight: a module of the flight is missing");
             return 0;
@@ -178,9 +179,9 @@ public:
 
         // The orders menu: varnComm is loaded for this flight only.
         IDllLibraryManager* loader = ShellGetDllManager();
-        void* comm = nullptr;
-        if (loader->dllLoadLibrary(kCommDll) && ShellGetRegistry()->GetInterface(VARN_ID_COM, &comm)) {
-            g_comm = static_cast<ICommInterface*>(comm);
+        InterfaceHold<ICommInterface> comm;
+        if (loader->dllLoadLibrary(kCommDll) && comm.Get(ShellGetRegistry())) {
+            g_comm = comm.get();
             g_comm->comInit(settings.commMenu.c_str());
         } else {
             LogError("flight: orders menu %s not available", kCommDll);
@@ -196,13 +197,13 @@ public:
         objects->objSetPlayerAircraft(0);
         // A network game's layer is the sample's own, with the flight's
         // operations; a flight alone does not ask for it.
-        std::optional<sample::Held<ISampleNetwork>> network;
+        InterfaceHold<ISampleNetwork> network;
         {
-            sample::Held<ISampleMissions> missions(VARN_ID_MMG);
-            if (missions && missions->mmgNetworkStarted()) network.emplace(VARN_ID_NET);
+            InterfaceHold<ISampleMissions> missions(ShellGetRegistry());
+            if (missions && missions->mmgNetworkStarted()) network.Get(ShellGetRegistry());
         }
         std::optional<SharedFlight> shared;
-        if (network && *network) shared.emplace(network->get(), objects.get());
+        if (network) shared.emplace(network.get(), objects.get());
         OrderNotice notice;
         g_endRequested = 0;
         clock->clkReset();
@@ -237,13 +238,13 @@ public:
                 static_cast<int>(flown));
 
         shared.reset();
-        network.reset();
+        network.Release();
         control->ctlUnregisterCommandCallback(kCommandToggleOrders, &OnToggleOrders);
         control->ctlUnregisterCommandCallback(kCommandEndFlight, &OnEndFlight);
         text->txtUnloadTextFile(settings.textFile.c_str());
         if (g_comm) {
             g_comm->comDeinit();
-            ShellGetRegistry()->ReleaseInterface(VARN_ID_COM, &comm);
+            comm.Release();
             g_comm = nullptr;
         }
         loader->dllFreeLibrary(kCommDll);
@@ -294,7 +295,7 @@ private:
         graphics->gfxEndText();
     }
 
-    char m_screenShots[260] = "";
+    char m_screenShots[kPathSize] = "";
 };
 
 FlightEngine g_flight;

@@ -20,7 +20,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,21 +41,21 @@ public:
         // MenuSystem.ini (from the menu catalog) names the menu's text file.
         IniFile settings(initFile, 0, 0, 1024);
         if (!settings.HasSection("Menu")) LogError("menu: unable to read %s", initFile ? initFile : "");
-        char textFileName[260];
+        char textFileName[kPathSize];
         settings.GetString("Menu", "TextFile", "Menu.str", textFileName, sizeof textFileName, 0);
         const std::string textFile = textFileName;
         CopyString(m_screen, nextScreen, sizeof m_screen);
         const bool session = StringsEqual(m_screen, "Session", false);
         // The session screen holds the network layer while it shows.
-        std::optional<sample::Held<INetworkLayer>> network;
+        InterfaceHold<INetworkLayer> network;
         if (session) {
-            network.emplace(VARN_ID_NET);
+            network.Get(ShellGetRegistry());
             ReadAircraftList();
         }
 
-        sample::Held<ITextManager> text(VARN_ID_TXT);
-        sample::Held<IClock> clock(VARN_ID_CLK);
-        sample::Held<ISampleInput> input(VARN_ID_INP);
+        InterfaceHold<ITextManager> text(ShellGetRegistry());
+        InterfaceHold<IClock> clock(ShellGetRegistry());
+        InterfaceHold<ISampleInput> input(ShellGetRegistry());
         if (!text || !clock || !input) return 1;
         text->txtLoadTextFile(textFile.c_str());
         IApplication* application = ShellGetApplication();
@@ -70,7 +69,7 @@ public:
                 break;
             }
             clock->clkUpdate();
-            if (session) ReadSession(network->get());
+            if (session) ReadSession(network.get());
             Draw(text.get(), textFile.c_str());
             input->inpFrameShown(m_screen);
             if (!shown) LogInfo("menu: screen %s from %s", m_screen, menuDirectory ? menuDirectory : "");
@@ -103,7 +102,7 @@ private:
     // What the network layer says of the session: name, game type, players.
     struct SessionState {
         bool joined;
-        char name[260];
+        char name[kPathSize];
         int gameType;
         int players;
         int maxPlayers;
@@ -116,7 +115,7 @@ private:
         m_listRead = false;
         IFileManager* files = ShellGetFileManager();
         if (!files) return;
-        char cache[260] = "", path[260] = "";
+        char cache[kPathSize] = "", path[kPathSize] = "";
         files->fmgGetCacheDirectory(cache, sizeof cache);
         cache[sizeof cache - 1] = 0;
         CombinePath(cache, "AircraftList.dat", path, sizeof path);
@@ -211,7 +210,7 @@ private:
         if (session) {
             y = DrawSession(text, file, y);
         } else if (debrief) {
-            sample::Held<ISampleObjects> objects(VARN_ID_OBJ);
+            InterfaceHold<ISampleObjects> objects(ShellGetRegistry());
             // The flight's orders as far as the lines go; the last line then
             // tells how many more there are.
             const int count = objects ? objects->objGetOrderCount() : 0;
@@ -235,7 +234,7 @@ private:
         m_canvas.DrawText(Text(text, file, "Fly"), 0.1f, y + 0.04f, m_bodyFont, white, nullptr);
         m_canvas.DrawText(Text(text, file, "Quit"), 0.1f, y + 0.10f, m_bodyFont, white, nullptr);
 
-        sample::Held<ISampleSound> sound(VARN_ID_SND);
+        InterfaceHold<ISampleSound> sound(ShellGetRegistry());
         char footer[200];
         snprintf(footer, sizeof footer, "%s   %s %d   %s %d", m_version, Text(text, file, "SoundVolume"),
                  sound ? sound->sndGetSoundVolume() : 0, Text(text, file, "MusicVolume"),
@@ -259,7 +258,7 @@ private:
     HFONT m_titleFont = nullptr;
     HFONT m_bodyFont = nullptr;
     TextAttributes m_title = {};
-    char m_screen[260] = "";
+    char m_screen[kPathSize] = "";
     char m_version[32] = "";
     SessionState m_session = {};
     int m_loggedPlayers = 0;

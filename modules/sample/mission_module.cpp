@@ -5,6 +5,7 @@
 // The sample has one mission: the player leads a flight of four. Its record
 // says what the orders menu needs to send orders: a mission mode other than
 // 0 and 3, a flag word of 0, and the player's flight of more than one aircraft.
+#include "files/paths.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
@@ -22,8 +23,8 @@ MissionRecord g_mission = {0, 1, 0, {&g_flightNode, &g_flightNode, &g_flightNode
 FlightSlot g_slot = {{0, 1, 2, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}};
 FlightSlotArray g_slots = {1, -1, &g_slot};
 
-char g_nextScreen[260] = "Debrief";
-char g_networkLayer[260] = "";
+char g_nextScreen[kPathSize] = "Debrief";
+char g_networkLayer[kPathSize] = "";
 int g_networkLoaded = 0;
 
 class MissionManager final : public ISampleMissions {

@@ -1,5 +1,6 @@
-// Helpers every sample module uses: publishing its interfaces, holding a
-// service for the length of a block, and reading game files through "FMG".
+// Helpers every sample module uses: publishing its interfaces and reading
+// game files through "FMG" (a service held for a block is an InterfaceHold,
+// from varn/held.h).
 // Settings files are INI documents, read with the game's own INI library
 // (ini/ini_file.h), which opens them through "FMG" too.
 #pragma once
@@ -45,28 +46,6 @@ constexpr int CountOf(const Published (&)[N]) {
     }
 
 namespace sample {
-
-// An interface taken from the registry for the life of this object: every
-// GetInterface is paired with its ReleaseInterface.
-template <class T>
-class Held {
-public:
-    explicit Held(const char* id) : m_id(id) {
-        if (IInterfaceManager* registry = ShellGetRegistry()) registry->GetInterface(id, &m_object);
-    }
-    ~Held() {
-        if (m_object) ShellGetRegistry()->ReleaseInterface(m_id, &m_object);
-    }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    T* operator->() const { return static_cast<T*>(m_object); }
-    explicit operator bool() const { return m_object != nullptr; }
-    T* get() const { return static_cast<T*>(m_object); }
-
-private:
-    const char* m_id;
-    void* m_object = nullptr;
-};
 
 // Reads the whole game file `name` (plain file or catalog member) through the
 // file manager. Files over 4 MB are refused. False when it cannot be read.

@@ -8,6 +8,7 @@
 // list of the aircraft types usable in network games. In a network game the
 // player may fly another place than 0, and the aircraft flown by the other
 // computer carry the "REMOTEOBJECT" flag: they follow the states it sends.
+#include "files/paths.h"
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "module_support.h"
@@ -120,7 +121,7 @@ class ObjectManager final : public ISampleObjects {
 public:
     void objInit(const char* objectListFile) override {
         IniFile list(objectListFile, 0, 0, 1024);
-        char text[260];
+        char text[kPathSize];
         if (list.GetString("Objects", "AircraftType", "", text, sizeof text, 0))
             LogInfo("objects: aircraft type %s", text);
         else
@@ -198,7 +199,7 @@ public:
     }
 
 private:
-    char m_directory[260] = "";
+    char m_directory[kPathSize] = "";
 };
 
 ObjectManager g_objects;

@@ -16,6 +16,7 @@
 // A section without a Name is left out.
 #pragma once
 
+#include "files/paths.h"
 #include "varn/obj.h"
 
 #include <vector>
@@ -53,7 +54,7 @@ private:
         bool usable;
     };
     const char* m_kind;
-    char m_dataFile[260];
+    char m_dataFile[kPathSize];
     std::vector<Type> m_types;
 };
 

@@ -15,11 +15,13 @@
 namespace {
 
 const char kOwner[] = "EXAMPLE";  // at most 7 characters
-const char kId[] = "EXA";         // three upper-case letters
 
-// The interface other modules fetch with GetInterface("EXA").
+// The interface other modules hold with InterfaceHold<IExample>: the id it is
+// published under (three upper-case letters) stands beside the type.
 class IExample {
 public:
+    static constexpr const char kId[] = "EXA";
+
     // Seconds since the clock's base moment, as the host's clock tells it.
     virtual float exaGetTime() = 0;
 };
@@ -40,16 +42,14 @@ Example g_example;
 // A value of the player's options file: the document "OPT" lends is read with
 // the INI library's access operations, then given back.
 int SoundVolume() {
-    void* service = nullptr;
-    if (!ShellGetRegistry()->GetInterface(VARN_ID_OPT, &service)) return -1;
-    IOptionsFile* options = static_cast<IOptionsFile*>(service);
+    InterfaceHold<IOptionsFile> options(ShellGetRegistry());
+    if (!options) return -1;
     IniFile* document = nullptr;
     int volume = -1;
     if (options->optGetIniFile(&document)) {
         volume = document->GetInt("SoundOptions", "SoundVolume", -1);
         options->optReleaseIniFile(&document);
     }
-    ShellGetRegistry()->ReleaseInterface(VARN_ID_OPT, &service);
     return volume;
 }
 
@@ -57,13 +57,13 @@ int SoundVolume() {
 
 extern "C" VARN_EXPORT int32_t VARN_CDECL InitDLL(uintptr_t module, IInterfaceManager* registry) {
     ShellAttach(kOwner, registry);
-    registry->RegisterInterface(kId, static_cast<IExample*>(&g_example), module);
+    registry->RegisterInterface(IExample::kId, static_cast<IExample*>(&g_example), module);
     // Written when [Debug] LogFile is set.
     LogInfo("example: ready at %.1f s, sound volume %d", g_example.exaGetTime(), SoundVolume());
     return 1;
 }
 
 extern "C" VARN_EXPORT int32_t VARN_CDECL ExitDLL() {
-    ShellGetRegistry()->UnregisterInterface(kId);
+    ShellGetRegistry()->UnregisterInterface(IExample::kId);
     return ShellDetach(kOwner);
 }
