@@ -2,6 +2,7 @@
 
 #include "core/dll_library_manager.h"
 #include "files/strings.h"
+#include "host/host_state.h"
 #include "host/message_box.h"
 #include "host/startup_settings.h"
 #include "ini/ini_file.h"
@@ -250,7 +251,7 @@ int LoadMenuSet(IMenuSystem** menu) {
     StartupSettings& s = Settings();
     *menu = nullptr;
     Files()->fmgOpenCatalog(s.menuDataFile);
-    if (!s.menuTextCatalogOpen) Files()->fmgOpenCatalog(s.menuTextFile);
+    if (!TheHostState().menuTextCatalogOpen) Files()->fmgOpenCatalog(s.menuTextFile);
     if (!LoadDlls(kMenuDlls)) return 0;
     SetVolumes("MusicVolume");
     return Lend(g_menu, menu);
@@ -262,7 +263,7 @@ void UnloadMenuSet(IMenuSystem** menu) {
     FreeDlls(kMenuDlls);
     Files()->fmgCloseCatalog(s.menuDataFile);
     Files()->fmgCloseCatalog(s.menuTextFile);
-    s.menuTextCatalogOpen = 0;
+    TheHostState().menuTextCatalogOpen = 0;
 }
 
 int LoadFlightSet(IFlightEngine** flight) {

@@ -1,27 +1,14 @@
+// The readers of startup.ini: a table of its text keys with their defaults
+// and how each path is resolved, and the debug and window keys read before
+// the main window exists.
 #include "host/startup_settings.h"
 
-#include "core/kept_file.h"
-#include "files/directories.h"
 #include "files/strings.h"
-#include "host/crash_report.h"
-#include "host/default_options.h"
-#include "host/held_interface.h"
-#include "host/launch/multiplayer_launch.h"
-#include "host/media/movie_player.h"
-#include "host/module_sets.h"
 #include "ini/ini_file.h"
-#include "shell/log.h"
-#include "shell/shell_app.h"
-#include "varn/dbg.h"
-#include "varn/dll.h"
-#include "varn/fmg.h"
-#include "varn/opt.h"
 
 namespace {
 
 StartupSettings g_settings;
-
-const char kStartupFile[] = "startup.ini";
 
 using Text = char (StartupSettings::*)[kPathSize];
 
@@ -93,106 +80,41 @@ const TextKey kTextKeys[] = {
     {"MissionManager", "PilotListFile", "PilotList.ini", &StartupSettings::pilotListFile, KEY_IN(pilotDataDirectory)},
     {"Speech", "DataFile", "Speech.cat", &StartupSettings::speechDataFile, KEY_IN(speechDirectory)},
     {"Speech", "TextFile", "SpeechText.cat", &StartupSettings::speechTextFile, KEY_IN(speechDirectory)},
-    {"Startup", "StartupScreen", "MainScreen", &StartupSettings::nextScreen, KEY_AS_WRITTEN},
+    {"Startup", "StartupScreen", "MainScreen", &StartupSettings::startupScreen, KEY_AS_WRITTEN},
 };
-
-void ReadTextKeys(IniFile& document, const char* baseDirectory) {
-    char value[kPathSize];
-    for (const TextKey& key : kTextKeys) {
-        document.GetString(key.section, key.key, key.defaultValue, value, kPathSize, 0);
-        char* field = g_settings.*key.field;
-        if (key.resolve == Resolve::AsWritten)
-            CopyString(field, value, kPathSize);
-        else
-            CombinePath(key.resolve == Resolve::AgainstBase ? baseDirectory : g_settings.*key.directory, value, field,
-                        kPathSize);
-    }
-}
-
-// Step 10: the options service points at the options file, whose document
-// the default-options writer completes and saves. 0 when "OPT" is missing.
-int PrepareOptions(IOptionsFile** options, IniFile** document) {
-    *document = nullptr;
-    if (!ShellGetRegistry()->GetInterface("OPT", reinterpret_cast<void**>(options))) return 0;
-    (*options)->optOpen(g_settings.optionsFile);
-    if ((*options)->optGetIniFile(document)) WriteDefaultOptions(*document);
-    return 1;
-}
-
-void ReleaseOptions(IOptionsFile** options, IniFile** document) {
-    if (*document) (*options)->optReleaseIniFile(document);
-    ShellGetRegistry()->ReleaseInterface("OPT", reinterpret_cast<void**>(options));
-}
-
-void MakeMissingDirectory(const char* path) {
-    if (!DirectoryExists(path)) MakeDirectory(path);
-}
 
 }  // namespace
 
+const char kStartupFile[] = "startup.ini";
+
 StartupSettings& TheStartupSettings() { return g_settings; }
 
-void ReadWindowSettings() {
-    char path[kPathSize];
-    const char* baseDirectory = appGetBaseDirectory();
-    CombinePath(baseDirectory, kStartupFile, path, kPathSize);
-    IniFile document(path, 0, 0, IniFile::kDefaultExtra);
-    WindowSettings& window = g_settings.window;
-    window.outputLevel = document.GetInt("Debug", "OutputLevel", 0);
-    // The opt-in log for module authors: this program's log entry points and,
-    // through the environment, those of every module loaded later.
+void ReadWindowSettings(IniFile& document, const char* baseDirectory, DebugSettings* debug, WindowSettings* window) {
+    debug->outputLevel = document.GetInt("Debug", "OutputLevel", 0);
     char logFile[kPathSize] = "";
     document.GetString("Debug", "LogFile", "", logFile, kPathSize, 0);
     if (IsEmptyString(logFile))
-        window.logFile[0] = 0;
+        debug->logFile[0] = 0;
     else
-        CombinePath(baseDirectory, logFile, window.logFile, kPathSize);
-    LogSetFile(window.logFile);
-    window.showBoxes = document.GetBool("Debug", "CrashBox", 1);
-    CrashReportSetBox(window.showBoxes);
-    window.windowed = document.GetBool("Window", "WindowMode", 0);
-    appSetWindowed(window.windowed);
-    window.x = document.GetInt("Window", "WindowPosX", 0);
-    window.y = document.GetInt("Window", "WindowPosY", 0);
-    window.width = document.GetInt("Window", "WindowWidth", 0);
-    window.height = document.GetInt("Window", "WindowHeight", 0);
+        CombinePath(baseDirectory, logFile, debug->logFile, kPathSize);
+    window->showBoxes = document.GetBool("Debug", "CrashBox", 1);
+    window->windowed = document.GetBool("Window", "WindowMode", 0);
+    window->x = document.GetInt("Window", "WindowPosX", 0);
+    window->y = document.GetInt("Window", "WindowPosY", 0);
+    window->width = document.GetInt("Window", "WindowWidth", 0);
+    window->height = document.GetInt("Window", "WindowHeight", 0);
 }
 
-int StartupSequence(const char* commandLine) {
-    IniFile startup(kStartupFile, 1, 0, IniFile::kDefaultExtra);
-    // startup.ini is written back below; one that is not text is kept first.
-    KeepIfNotText(startup.Path());
-    const char* baseDirectory = appGetBaseDirectory();
-
-    {
-        HeldInterface<IDebugSystem> debug("DBG");
-        if (debug) debug->dbgSetLevel(g_settings.window.outputLevel);
+void ReadStartupSettings(IniFile& document, const char* baseDirectory, StartupSettings* settings) {
+    document.GetString("Startup", "IntroMovieList", "", settings->introMovieList, kPathSize, 0);
+    char value[kPathSize];
+    for (const TextKey& key : kTextKeys) {
+        document.GetString(key.section, key.key, key.defaultValue, value, kPathSize, 0);
+        char* field = settings->*key.field;
+        if (key.resolve == Resolve::AsWritten)
+            CopyString(field, value, kPathSize);
+        else
+            CombinePath(key.resolve == Resolve::AgainstBase ? baseDirectory : settings->*key.directory, value, field,
+                        kPathSize);
     }
-
-    startup.GetString("Startup", "IntroMovieList", "", g_settings.introMovieList, kPathSize, 0);
-    if (!IsEmptyString(g_settings.introMovieList) && ShellGetFileManager()->fmgFileExists(g_settings.introMovieList, 0))
-        PlayMovieList(g_settings.introMovieList);
-
-    ReadTextKeys(startup, baseDirectory);
-    startup.Save();
-
-    IOptionsFile* options = nullptr;
-    IniFile* optionsDocument = nullptr;
-    if (!PrepareOptions(&options, &optionsDocument)) return 0;
-
-    MakeMissingDirectory(g_settings.screenShotsDirectory);
-    MakeMissingDirectory(g_settings.missionsDirectory);
-
-    ShellGetDllManager()->dllSetDirectory(g_settings.systemDirectory);
-    int loaded = LoadBaseSet();
-    ReleaseOptions(&options, &optionsDocument);
-    if (!loaded) return 0;
-
-    IFileManager* files = ShellGetFileManager();
-    g_settings.menuTextCatalogOpen = 1;
-    files->fmgOpenCatalog(g_settings.menuTextFile);
-    appSetActive(1);
-    int launch = LobbyLaunch(commandLine, &startup, g_settings.nextScreen);
-    files->fmgOpenCatalog(g_settings.menuDataFile);
-    return launch;
 }

@@ -1,14 +1,24 @@
-// What startup.ini says about the game: the window settings, every directory,
-// the module DLL names, the per-module files and the first menu screen. Read
-// once at start (the window settings before the main window exists, the rest
-// by the start-up sequence) and used by the module sets for the whole run.
+// What startup.ini says about the game: the debug output, the window, every
+// directory, the module DLL names, the per-module files and the first menu
+// screen. The readers only read: they fill these structs from a document and
+// leave applying the values (the log file, the crash box, the window mode) to
+// the run (host/game_run.cpp, WinMain). Read once at start and used by the
+// module sets for the whole run; what changes during the run lives in the
+// host state.
 #pragma once
 
 #include "files/paths.h"
 
-struct WindowSettings {
-    int outputLevel;  // [Debug] OutputLevel
+class IniFile;
+
+// [Debug] OutputLevel and LogFile: how much the debug system says and where
+// the log goes.
+struct DebugSettings {
+    int outputLevel;          // [Debug] OutputLevel
     char logFile[kPathSize];  // [Debug] LogFile, resolved; "" keeps the log off
+};
+
+struct WindowSettings {
     int showBoxes;    // [Debug] CrashBox: 0 leaves out the boxes that say why the game ends
     int windowed;     // [Window] WindowMode
     int x;
@@ -17,8 +27,9 @@ struct WindowSettings {
     int height;
 };
 
-// Every text is a 260-byte buffer: at most 259 characters and a terminator.
+// Every text is a kPathSize-byte buffer: at most 259 characters and a terminator.
 struct StartupSettings {
+    DebugSettings debug;
     WindowSettings window;
 
     char introMovieList[kPathSize];
@@ -79,25 +90,24 @@ struct StartupSettings {
     char speechDataFile[kPathSize];
     char speechTextFile[kPathSize];
 
-    // The screen the menu system opens on its next run: [Startup]
-    // StartupScreen at first, then the multiplayer launch and the mission
-    // system after every flight.
-    char nextScreen[kPathSize];
-
-    // 1 while the start-up sequence holds the menu text catalog open; the
-    // menu set then does not open it again.
-    int menuTextCatalogOpen;
+    // [Startup] StartupScreen: the screen the first menu run opens on.
+    char startupScreen[kPathSize];
 };
 
+// The settings of this run, filled by the readers below.
 StartupSettings& TheStartupSettings();
 
-// Reads [Debug] OutputLevel, LogFile and CrashBox and the [Window] keys of
-// startup.ini in the base directory, without writing anything back, and hands
-// WindowMode to "APP".
-void ReadWindowSettings();
+// The start-up file's name, in the base directory.
+extern const char kStartupFile[];
 
-// Reads the rest of startup.ini (writing every missing key back), plays the
-// intro movies, completes the options file, loads the base module set and runs
-// the multiplayer launch. Its result: nonzero to enter the main loop, 0 when
-// start-up failed.
-int StartupSequence(const char* commandLine);
+// Reads [Debug] OutputLevel, LogFile (resolved against baseDirectory) and
+// CrashBox and the [Window] keys from document.
+void ReadWindowSettings(IniFile& document, const char* baseDirectory, DebugSettings* debug, WindowSettings* window);
+
+// Reads the rest of the start-up file from document into settings: the intro
+// movie list, then every directory, DLL name and per-module file (paths
+// resolved against baseDirectory or their module's directory) and the startup
+// screen, in that order, so a document that writes back its defaults gains
+// the missing keys in that order. The debug and window settings stay as they
+// are.
+void ReadStartupSettings(IniFile& document, const char* baseDirectory, StartupSettings* settings);

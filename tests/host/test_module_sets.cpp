@@ -3,6 +3,8 @@
 // cannot be loaded, and the catalogs each set keeps open.
 #include "core/core_services.h"
 #include "host/core_bringup.h"
+#include "host/game_run.h"
+#include "host/host_state.h"
 #include "host/module_sets.h"
 #include "host/startup_settings.h"
 #include "tests/filemanager/log_recorder.h"
@@ -180,7 +182,7 @@ TEST(ModuleSets, MenuCatalogsFollowTheirUseCounts) {
     const StartupSettings& s = TheStartupSettings();
     EXPECT_TRUE(CatalogOpen(s.menuDataFile));
     EXPECT_TRUE(CatalogOpen(s.menuTextFile));
-    EXPECT_EQ(s.menuTextCatalogOpen, 1);
+    EXPECT_EQ(TheHostState().menuTextCatalogOpen, 1);
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         IMenuSystem* menu = nullptr;
@@ -188,7 +190,7 @@ TEST(ModuleSets, MenuCatalogsFollowTheirUseCounts) {
         EXPECT_NE(menu, nullptr);
         EXPECT_TRUE(CatalogOpen(s.menuTextFile));
         UnloadMenuSet(&menu);
-        EXPECT_EQ(s.menuTextCatalogOpen, 0);
+        EXPECT_EQ(TheHostState().menuTextCatalogOpen, 0);
         EXPECT_FALSE(CatalogOpen(s.menuTextFile));
         EXPECT_TRUE(CatalogOpen(s.menuDataFile));
     }
