@@ -38,6 +38,11 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/varn DESTINATION SDK/include)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell.h ${CMAKE_SOURCE_DIR}/shell/shell_app.h
   ${CMAKE_SOURCE_DIR}/shell/shell_memory.h ${CMAKE_SOURCE_DIR}/shell/shell_new.h ${CMAKE_SOURCE_DIR}/shell/log.h
   DESTINATION SDK/include/shell)
+# What the headers above take from the bottom of the layer: allocation, the log
+# entry points, the bound file manager and the path buffer size.
+install(FILES ${CMAKE_SOURCE_DIR}/shell_base/shell_memory.h ${CMAKE_SOURCE_DIR}/shell_base/log.h
+  ${CMAKE_SOURCE_DIR}/shell_base/bound_file_manager.h ${CMAKE_SOURCE_DIR}/shell_base/path_size.h
+  DESTINATION SDK/include/shell_base)
 install(FILES ${CMAKE_SOURCE_DIR}/files/strings.h ${CMAKE_SOURCE_DIR}/files/paths.h
   ${CMAKE_SOURCE_DIR}/files/cursor_list.h ${CMAKE_SOURCE_DIR}/files/rotating_find.h
   ${CMAKE_SOURCE_DIR}/files/string_pool.h DESTINATION SDK/include/files)
@@ -46,11 +51,13 @@ install(FILES ${CMAKE_SOURCE_DIR}/ini/ini_file.h ${CMAKE_SOURCE_DIR}/ini/ini_are
   ${CMAKE_SOURCE_DIR}/ini/ini_name_index.h ${CMAKE_SOURCE_DIR}/ini/ini_key_names.h DESTINATION SDK/include/ini)
 install(FILES ${CMAKE_SOURCE_DIR}/shell/shell_operators.cpp DESTINATION SDK/src)
 # The same sources for a module of another compiler (sdk/VarnSdk.cmake builds
-# them with the module's own): SDK\src\shell, files, ini, platform.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/shell ${CMAKE_SOURCE_DIR}/files ${CMAKE_SOURCE_DIR}/ini ${CMAKE_SOURCE_DIR}/platform
+# them with the module's own): SDK\src\shell, ini, files, shell_base, platform.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/shell ${CMAKE_SOURCE_DIR}/ini ${CMAKE_SOURCE_DIR}/files
+  ${CMAKE_SOURCE_DIR}/shell_base ${CMAKE_SOURCE_DIR}/platform
   DESTINATION SDK/src FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h")
 install(FILES ${CMAKE_SOURCE_DIR}/sdk/VarnSdk.cmake DESTINATION SDK/cmake)
-install(TARGETS varn_shell varn_files varn_platform varn_ini ARCHIVE DESTINATION SDK/lib)
+# Each library once, each above the ones it uses: shell, ini, files, shell_base, platform.
+install(TARGETS varn_shell varn_ini varn_files varn_shell_base varn_platform ARCHIVE DESTINATION SDK/lib)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-posix.cmake
   DESTINATION SDK/cmake)
 # The toolchain of this package's width, which the starter takes by itself.

@@ -3,6 +3,7 @@
 // the output level is kept.
 #pragma once
 
+#include "files/paths.h"
 #include "platform/platform.h"
 #include "varn/dbg.h"
 
@@ -28,7 +29,7 @@ public:
 private:
     plat::ReentrantLock m_lock;
     int32_t m_level = 4;
-    char m_fileName[260] = "";
+    char m_fileName[kPathSize] = "";
 };
 
 // The host's debug system and the file name it is handed at bring-up.

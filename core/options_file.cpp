@@ -1,6 +1,7 @@
 #include "core/options_file.h"
 
 #include "core/kept_file.h"
+#include "files/paths.h"
 #include "files/strings.h"
 #include "shell/log.h"
 #include "shell/shell_memory.h"
@@ -69,7 +70,7 @@ int OptionIniFile::optSaveAndRelease(IniFile** holder) {
         if (holder) *holder = nullptr;
         return 0;
     }
-    char path[260];
+    char path[kPathSize];
     CopyString(path, m_document->Path(), sizeof path);
     const int saved = m_document->Save() ? 1 : 0;
     if (saved && m_holders <= 0) {

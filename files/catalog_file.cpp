@@ -3,8 +3,8 @@
 #include "files/rotating_find.h"
 #include "files/strings.h"
 #include "platform/platform.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstdint>
 #include <cstring>

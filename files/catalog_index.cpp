@@ -3,7 +3,7 @@
 #include "files/catalog_index.h"
 
 #include "files/strings.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "files/cursor_list.h"
 
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 int CursorList::Append(void* element) {
     Node* node = static_cast<Node*>(ShellAlloc(sizeof(Node)));

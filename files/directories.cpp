@@ -5,7 +5,7 @@
 #include "files/string_pool.h"
 #include "files/strings.h"
 #include "platform/platform.h"
-#include "shell/shell.h"
+#include "shell_base/bound_file_manager.h"
 #include "varn/fmg.h"
 
 void GetCurrentDir(char* buffer, int size) {

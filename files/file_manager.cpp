@@ -4,8 +4,8 @@
 #include "files/directories.h"
 #include "files/string_pool.h"
 #include "files/strings.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstring>
 #include <new>

@@ -2,7 +2,7 @@
 // service access layer; without one they report 0 or do nothing.
 #include "files/directories.h"
 #include "files/strings.h"
-#include "shell/shell.h"
+#include "shell_base/bound_file_manager.h"
 #include "varn/fmg.h"
 
 int FileExistsVia(const char* name, int plainOnly) {

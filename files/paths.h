@@ -2,7 +2,7 @@
 // a relative name. Separators are backslashes; path buffers are 260 bytes.
 #pragma once
 
-const int kPathSize = 260;
+#include "shell_base/path_size.h"  // kPathSize
 
 void GetFileName(const char* path, char* out, int size);
 void GetFileExtension(const char* path, char* out, int size);

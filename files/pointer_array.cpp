@@ -1,6 +1,6 @@
 #include "files/pointer_array.h"
 
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstring>
 

@@ -10,7 +10,7 @@
 // held and leaves the rest untouched.
 #include "files/string_pool.h"
 
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 #include <climits>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "files/strings.h"
 
 #include "platform/platform.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstring>
 

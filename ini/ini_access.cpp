@@ -3,7 +3,7 @@
 
 #include "files/strings.h"
 #include "ini/ini_text.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "ini/ini_arena.h"
 
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 namespace {
 // Blocks double from a few slots, so that a small document stays small and a

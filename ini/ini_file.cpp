@@ -3,10 +3,10 @@
 
 #include "files/paths.h"
 #include "files/strings.h"
-#include "shell/shell.h"
 #include "ini/ini_text.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/bound_file_manager.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 #include "varn/fmg.h"
 
 #include <climits>

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "files/cursor_list.h"
+#include "files/paths.h"
 #include "files/string_pool.h"
 #include "ini/ini_arena.h"
 #include "ini/ini_key_names.h"
@@ -198,7 +199,7 @@ private:
     IniKey* NewKeyWithName(const char* key, const char* message);
     void ClearSections();
 
-    char m_path[260];
+    char m_path[kPathSize];
     CursorList m_sections;  // of IniSection, nodes from m_store
     StringPool m_pool;
     int m_writeBackDefaults = 0;

@@ -3,7 +3,7 @@
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstring>
 

@@ -42,7 +42,7 @@ if [ -z "$game" ]; then
     echo "== building ($preset)"
     build_dir=$root/build/$preset own_build=1
     cmake --preset $preset >/dev/null &&
-      cmake --build --preset $preset --target sample_game varncat varnini varn_shell varn_files varn_platform varn_ini \
+      cmake --build --preset $preset --target sample_game varncat varnini varn_shell varn_ini varn_files varn_shell_base varn_platform \
         >"$root/build/demo-build.log" 2>&1 ||
       { echo "== build failed, see build/demo-build.log"; exit 1; }
   fi

@@ -14,18 +14,18 @@
 include_guard(GLOBAL)
 
 get_filename_component(varn_sdk_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(VARN_SDK_INCLUDE_DIR "${varn_sdk_root}/include" CACHE PATH "The SDK's headers (varn, shell, files, ini)")
-set(VARN_SDK_SOURCE_DIR "${varn_sdk_root}/src" CACHE PATH "The SDK's sources (shell, files, ini, platform)")
+set(VARN_SDK_INCLUDE_DIR "${varn_sdk_root}/include" CACHE PATH "The SDK's headers (varn, shell, ini, files, shell_base)")
+set(VARN_SDK_SOURCE_DIR "${varn_sdk_root}/src" CACHE PATH "The SDK's sources (shell, ini, files, shell_base, platform)")
 
 function(varn_sdk_library)
   if(TARGET varn_sdk)
     return()
   endif()
   set(dir ${VARN_SDK_SOURCE_DIR})
-  file(GLOB sources ${dir}/shell/*.cpp ${dir}/files/*.cpp ${dir}/ini/*.cpp ${dir}/platform/*.cpp)
-  # Each module compiles the operators into itself; the posix backend is not
-  # for Windows.
-  list(FILTER sources EXCLUDE REGEX "/(shell_operators|platform_posix)\\.cpp$")
+  file(GLOB sources ${dir}/shell/*.cpp ${dir}/ini/*.cpp ${dir}/files/*.cpp ${dir}/shell_base/*.cpp ${dir}/platform/*.cpp)
+  # Each module compiles the operators into itself; the posix files of the OS
+  # layer are not for Windows.
+  list(FILTER sources EXCLUDE REGEX "/(shell_operators|[a-z_]*_posix)\\.cpp$")
   add_library(varn_sdk STATIC ${sources})
   target_include_directories(varn_sdk PUBLIC ${VARN_SDK_INCLUDE_DIR} ${VARN_SDK_SOURCE_DIR})
   target_compile_features(varn_sdk PUBLIC cxx_std_17)

@@ -1,11 +1,5 @@
-// Test seam of the log entry points: a test may install a sink that receives
-// each message, formatted, with its severity. The product never installs one,
-// so its log calls stay free of formatting and output.
+// The log's test seam, beside the log entry points' face in this folder; it
+// lives in shell_base/ with the entry points.
 #pragma once
 
-enum class LogSeverity { DebugSystem, Info, Notice, Warning, Error };
-
-using LogSink = void (*)(LogSeverity severity, const char* text, void* context);
-
-// Installs (or with null removes) the sink of this deliverable's log entry points.
-void LogSetCaptureSink(LogSink sink, void* context);
+#include "shell_base/log_capture.h"

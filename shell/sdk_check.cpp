@@ -6,7 +6,7 @@
 #include "files/strings.h"
 #include "ini/ini_file.h"
 #include "platform/platform.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 #include "varn/varn.h"
 
 #include <iterator>

@@ -1,8 +1,10 @@
+// The service access layer: attach and detach, the interfaces it holds for
+// this deliverable, and the version and notice texts.
 #include "shell/shell.h"
 
 #include "files/strings.h"
-#include "shell/log.h"
 #include "shell/sdk_check.h"
+#include "shell_base/log.h"
 #include "varn/app.h"
 #include "varn/dbg.h"
 #include "varn/dll.h"
@@ -28,7 +30,6 @@ const char* g_ownerNamePointer = nullptr;
 IDebugSystem* g_debug = nullptr;
 IApplication* g_application = nullptr;
 IDllLibraryManager* g_dll = nullptr;
-IFileManager* g_files = nullptr;
 IRandomTable* g_random = nullptr;
 void* g_instance = nullptr;
 void* g_window = nullptr;
@@ -49,6 +50,20 @@ int32_t Release(T** slot) {
     int32_t result = g_registry ? g_registry->ReleaseInterface(T::kId, &object) : 0;
     *slot = static_cast<T*>(object);
     return result;
+}
+
+// The file manager is bound in shell_base/, where the file and INI libraries
+// reach it; it is got and released like the interfaces above.
+void GetFileManager() {
+    IFileManager* files = ShellGetFileManager();
+    Get(&files);
+    ShellBindFileManager(files);
+}
+
+void ReleaseFileManager() {
+    IFileManager* files = ShellGetFileManager();
+    Release(&files);
+    ShellBindFileManager(files);
 }
 
 void MakeTexts() {
@@ -81,7 +96,7 @@ const char* ShellAttach(const char* ownerName, IInterfaceManager* registry) {
     ShellBindMemory(memory);
     Get(&g_application);
     Get(&g_dll);
-    Get(&g_files);
+    GetFileManager();
     Get(&g_random);
 
     if (IApplication* application = ShellGetApplication()) {
@@ -104,7 +119,7 @@ int32_t ShellDetach(const char* ownerName) {
     g_instance = nullptr;
     g_window = nullptr;
     Release(&g_random);
-    Release(&g_files);
+    ReleaseFileManager();
     Release(&g_dll);
     Release(&g_application);
 
@@ -124,7 +139,7 @@ void ShellUnbindDebug() { g_debug = nullptr; }
 
 void ShellAttachHost(IApplication* application) {
     Get(&g_dll);
-    Get(&g_files);
+    GetFileManager();
     Get(&g_random);
     g_application = application;
     MakeTexts();
@@ -134,7 +149,7 @@ void ShellDetachHost() {
     FreeTexts();
     g_application = nullptr;
     Release(&g_random);
-    Release(&g_files);
+    ReleaseFileManager();
     if (IDllLibraryManager* dll = ShellGetDllManager()) dll->dllFreeAll();
     Release(&g_dll);
 }
@@ -152,7 +167,6 @@ IInterfaceManager* ShellGetRegistry() { return g_registry; }
 IDebugSystem* ShellGetDebug() { return g_debug; }
 IApplication* ShellGetApplication() { return g_application; }
 IDllLibraryManager* ShellGetDllManager() { return g_dll; }
-IFileManager* ShellGetFileManager() { return g_files; }
 IRandomTable* ShellGetRandom() { return g_random; }
 const char* ShellGetOwnerName() { return g_ownerNamePointer; }
 void* ShellGetInstanceHandle() { return g_instance; }

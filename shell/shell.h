@@ -1,7 +1,8 @@
 // The service access layer: each deliverable (the host program and every
 // module DLL) carries its own copy. It keeps the registry and the host
 // services this deliverable uses, a few cached host values, the version and
-// notice texts, and the allocation functions (shell_memory.h).
+// notice texts. The allocation functions, the log and the bound file manager
+// are in shell_base/, below the libraries this layer uses.
 //
 // A module attaches in InitDLL with its name and the registry it was given,
 // and detaches in ExitDLL with the same name. The host binds piecewise: the
@@ -9,7 +10,8 @@
 // the rest when "APP" is registered.
 #pragma once
 
-#include "shell/shell_memory.h"
+#include "shell_base/bound_file_manager.h"
+#include "shell_base/shell_memory.h"
 #include "varn/app.h"
 
 #include <cstdint>
@@ -34,7 +36,8 @@ int32_t ShellDetach(const char* ownerName);
 void ShellSetRegistry(IInterfaceManager* registry);
 void ShellBindDebug(IDebugSystem* debug);
 void ShellUnbindDebug();
-// (ShellBindMemory and ShellUnbindMemory are in shell_memory.h.)
+// (ShellBindMemory and ShellUnbindMemory are in shell_memory.h, ShellBindFileManager
+// in bound_file_manager.h.)
 // Right after "APP" is registered: takes "DLL", "FMG" and "RND" and binds app.
 void ShellAttachHost(IApplication* application);
 // First step when "APP" is withdrawn: releases what ShellAttachHost took and
@@ -48,7 +51,7 @@ IInterfaceManager* ShellGetRegistry();
 IDebugSystem* ShellGetDebug();
 IApplication* ShellGetApplication();
 IDllLibraryManager* ShellGetDllManager();
-IFileManager* ShellGetFileManager();
+// (ShellGetFileManager is in bound_file_manager.h.)
 IRandomTable* ShellGetRandom();
 const char* ShellGetOwnerName();  // null in the host
 void* ShellGetInstanceHandle();

@@ -6,9 +6,9 @@
 // DLLs), never into a library, so that the replacement stays inside the
 // deliverable that carries it: on Windows each module has its own static
 // runtime, elsewhere the module's export list hides these symbols.
-#include "shell/log.h"
-#include "shell/shell_memory.h"
 #include "shell/shell_new.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,4 +1,6 @@
-#include "shell/shell_memory.h"
+// The allocation functions of this deliverable: the bound "MEM" heap, or the
+// C runtime heap with a table of the blocks it handed out.
+#include "shell_base/shell_memory.h"
 
 #include "platform/platform.h"
 #include "platform/pointer_table.h"

@@ -1,7 +1,10 @@
-#include "shell/log.h"
-#include "files/strings.h"
+// The log entry points of this deliverable: each message goes to the test sink
+// when one is installed and, when a log file is set, as one line to that file.
+#include "shell_base/log.h"
+
 #include "platform/platform.h"
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
+#include "shell_base/path_size.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -11,7 +14,7 @@ namespace {
 
 LogSink g_sink = nullptr;
 void* g_sinkContext = nullptr;
-char g_logFile[260] = "";
+char g_logFile[kPathSize] = "";
 
 #if defined(_WIN32)
 const char kLineEnd[] = "\r\n";
@@ -65,12 +68,13 @@ void LogSetCaptureSink(LogSink sink, void* context) {
 
 int32_t LogSetFile(const char* path) {
     if (!path) path = "";
-    if (strlen(path) >= sizeof g_logFile) {
+    size_t length = strlen(path);
+    if (length >= sizeof g_logFile) {
         g_logFile[0] = 0;
         plat::EnvSet(VARN_LOG_FILE_VARIABLE, nullptr);
         return 0;
     }
-    CopyString(g_logFile, path, sizeof g_logFile);
+    memcpy(g_logFile, path, length + 1);  // the length is checked above
     plat::EnvSet(VARN_LOG_FILE_VARIABLE, g_logFile);
     return 1;
 }
