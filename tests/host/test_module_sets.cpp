@@ -116,6 +116,8 @@ void ExpectToldUnloadable(GameDirectory& game, const char* name, const std::stri
     EXPECT_TRUE(log.HasError(box)) << log.All();
 }
 
+void PrintTo(const Refusal& row, std::ostream* out) { *out << row.error; }
+
 class RefusedSet : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(RefusedSet, IsRefusedWithItsMessage) {

@@ -432,6 +432,8 @@ TEST_F(VarnRun, IntroMoviePlaysBeforeTheBaseModulesLoad) {
 }
 
 // Each row of Scenarios() is a case of its own, named by the row.
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
 class VarnScenario : public VarnRun, public ::testing::WithParamInterface<Scenario> {};
 
 TEST_P(VarnScenario, JournalExitCodeAndBoxes) {
@@ -546,6 +548,8 @@ struct FaultRun {
     bool busy;  // three busy threads while it runs
 };
 
+void PrintTo(const FaultRun& run, std::ostream* out) { *out << run.name; }
+
 class VarnFault : public VarnRun, public ::testing::WithParamInterface<FaultRun> {};
 
 TEST_P(VarnFault, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
@@ -615,6 +619,8 @@ struct AbortRun {
     const char* module;
     const char* lastJournalLine;
 };
+
+void PrintTo(const AbortRun& run, std::ostream* out) { *out << run.name; }
 
 class VarnAbort : public VarnRun, public ::testing::WithParamInterface<AbortRun> {};
 
