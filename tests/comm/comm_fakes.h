@@ -3,11 +3,13 @@
 // answered from the state the test sets up.
 #pragma once
 
+#include "tests/support/fake_object_manager.h"
 #include "varn/varn.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,36 +92,26 @@ private:
     int m_id;
 };
 
-class FakeObjects final : public IObjectManager {
+// The flight members, owned here; every flag but "REMOTEOBJECT" is 0x1.
+class FakeObjects final : public testsupport::FakeObjectManager {
 public:
     static const int kRemoteMask = 0x400;
-    explicit FakeObjects(Journal& journal) : m_journal(journal) {}
-    ~FakeObjects() {
-        for (auto& entry : objects) delete entry.second;
+    explicit FakeObjects(Journal& journal) : m_journal(journal) {
+        playerId = 100;
+        flagMasks["REMOTEOBJECT"] = kRemoteMask;
+        otherFlagMask = 0x1;
+        onFlagMask = [this](const char* name) { m_journal.Add("OBJ FlagMask %s", name); };
     }
-    FakeObject& Add(int id) { return *(objects[id] = new FakeObject(m_journal, id)); }
-
-    void objInit(const char*) override {}
-    void objExit() override {}
-    void objSetDirectory(const char*) override {}
-    const char* objGetDirectory() override { return ""; }
-    int objGetTypeId(const char*) override { return 0; }
-    void objGetTypeList(int, ITypeList**) override {}
-    int objGetFlagMask(const char* name) override {
-        m_journal.Add("OBJ FlagMask %s", name);
-        return std::string(name) == "REMOTEOBJECT" ? kRemoteMask : 0x1;
+    FakeObject& Add(int id) {
+        m_members[id].reset(new FakeObject(m_journal, id));
+        objects[id] = m_members[id].get();
+        return *m_members[id];
     }
-    IGameObject* objGetObject(int id) override {
-        auto found = objects.find(id);
-        return found == objects.end() ? nullptr : found->second;
-    }
-    int objGetPlayerObjectId() override { return playerId; }
-
-    int playerId = 100;
-    std::map<int, FakeObject*> objects;
+    FakeObject& Member(int id) { return *m_members.at(id); }
 
 private:
     Journal& m_journal;
+    std::map<int, std::unique_ptr<FakeObject>> m_members;
 };
 
 // Two flights; the player's is the second, with members at places 0..3.

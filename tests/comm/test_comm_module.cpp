@@ -162,7 +162,7 @@ TEST_F(CommModule, LoadsTheDefinitionAndDrawsTheBox) {
 }
 
 TEST_F(CommModule, NumberKeysSendOrdersToTheComputerFlownMembers) {
-    obj.objects[103]->answers[45] = 1;  // place 3 lies beyond the flight's three aircraft
+    obj.Member(103).answers[45] = 1;  // place 3 lies beyond the flight's three aircraft
     ASSERT_NE(nullptr, Load());
     struct Case {
         int command;
@@ -184,7 +184,7 @@ TEST_F(CommModule, NumberKeysSendOrdersToTheComputerFlownMembers) {
         EXPECT_EQ(c.openAfter, IsOpen()) << c.command;
     }
     // A member that answers 66 takes no order; the box closes all the same.
-    obj.objects[101]->answers[66] = 1;
+    obj.Member(101).answers[66] = 1;
     journal.lines.clear();
     ctl.Press(2);
     EXPECT_EQ((Lines{"MSG 101:45 -1 0", "MSG 101:66 -1 0"}), journal.With("MSG"));
@@ -198,7 +198,7 @@ TEST_F(CommModule, NumberKeysSendOrdersToTheComputerFlownMembers) {
     EXPECT_FALSE(IsOpen());
     // A flight record larger than its slot reads no place beyond the slot.
     msn.flights[1].aircraftCount = 30000;
-    obj.objects[101]->answers.clear();
+    obj.Member(101).answers.clear();
     Open();
     journal.lines.clear();
     ctl.Press(2);
@@ -244,12 +244,12 @@ TEST_F(CommModule, TheBoxClosesWhenItsTimeRunsOutOrThePlayerIsGone) {
     EXPECT_FALSE(IsOpen());
 
     Open();
-    obj.objects[100]->active = 0;
+    obj.Member(100).active = 0;
     com()->comUpdate(0.0f);
     EXPECT_FALSE(IsOpen());
     com()->comToggle();
     EXPECT_FALSE(IsOpen());
-    obj.objects[100]->active = 1;
+    obj.Member(100).active = 1;
     Open();
     obj.playerId = -1;
     journal.lines.clear();

@@ -1,6 +1,6 @@
-// Shared pieces of the core tests: a thread-safe log recorder, the probe the
-// test modules report to, the module files copied under chosen names, and a
-// fixture that brings the host services up the way the host does.
+// Shared pieces of the core tests: the probe the test modules report to, the
+// module files copied under chosen names, and a fixture that brings the host
+// services up the way the host does.
 #pragma once
 
 #include "core/clock.h"
@@ -10,9 +10,9 @@
 #include "core/memory_manager.h"
 #include "core/random_table.h"
 #include "modules/test_module_api.h"
-#include "shell/log_capture.h"
 #include "shell/shell.h"
-#include "support/scratch_dir.h"
+#include "tests/support/log_recorder.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,59 +20,11 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace coretest {
 
-class LogRecorder {
-public:
-    struct NoSink {};
-    LogRecorder() : m_installed(true) { LogSetCaptureSink(&Sink, this); }
-    explicit LogRecorder(NoSink) : m_installed(false) {}  // fed by hand (the modules' messages)
-    ~LogRecorder() {
-        if (m_installed) LogSetCaptureSink(nullptr, nullptr);
-    }
-    LogRecorder(const LogRecorder&) = delete;
-    LogRecorder& operator=(const LogRecorder&) = delete;
-
-    void Add(LogSeverity severity, const std::string& text) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.emplace_back(severity, text);
-    }
-    int Count(LogSeverity severity, const std::string& text) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return static_cast<int>(std::count(m_entries.begin(), m_entries.end(), std::make_pair(severity, text)));
-    }
-    bool Has(LogSeverity severity, const std::string& text) { return Count(severity, text) > 0; }
-    int CountSeverity(LogSeverity severity) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(),
-                                              [severity](const auto& e) { return e.first == severity; }));
-    }
-    size_t Size() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_entries.size();
-    }
-    std::string All() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::string all;
-        for (const auto& entry : m_entries) all += std::to_string(static_cast<int>(entry.first)) + ":" + entry.second + "\n";
-        return all;
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.clear();
-    }
-
-private:
-    static void Sink(LogSeverity severity, const char* text, void* context) {
-        static_cast<LogRecorder*>(context)->Add(severity, text);
-    }
-    bool m_installed;
-    std::mutex m_mutex;
-    std::vector<std::pair<LogSeverity, std::string>> m_entries;
-};
+using testsupport::LogRecorder;
 
 // Published as "TST": collects "MODULE:event" lines and the modules' log messages.
 class Probe final : public ITestProbe {

@@ -5,8 +5,8 @@
 #include "core_fixture.h"
 #include "files/paths.h"
 #include "platform/platform.h"
-#include "support/scratch_dir.h"
-#include "support/tool_run.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 #include "host/host_state.h"
 #include "host/module_sets.h"
 #include "host/startup_settings.h"
-#include "tests/filemanager/log_recorder.h"
+#include "tests/support/log_recorder.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/host/probe/probe_game.h"
 #include "tests/support/tool_run.h"
@@ -18,7 +18,10 @@
 
 #include <windows.h>
 
-using catalogtest::LogRecorder;
+#include <cstring>
+#include <string>
+
+using testsupport::LogRecorder;
 using testsupport::ScratchDir;
 using probe::kModuleNames;
 using testsupport::SystemSidePath;
@@ -115,37 +118,49 @@ void ExpectToldUnloadable(GameDirectory& game, const char* name, const std::stri
     EXPECT_TRUE(log.HasError(box)) << log.All();
 }
 
-TEST(ModuleSets, ASetThatCannotBeLoadedIsRefusedWithItsMessage) {
+void PrintTo(const Refusal& row, std::ostream* out) { *out << row.error; }
+
+class RefusedSet : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(RefusedSet, IsRefusedWithItsMessage) {
+    const Refusal& row = GetParam();
     TheStartupSettings().window.showBoxes = 1;
-    for (const Refusal& row : kRefusals) {
-        SCOPED_TRACE(row.error);
-        LogRecorder log;
-        GameDirectory game(row.missingModule, row.skippedId);
-        ASSERT_TRUE(game.Up());
-        testsupport::MessageBoxWatcher watcher("Varn", GetCurrentProcessId());
-        int started = StartupSequence("");
-        if (row.set == Set::Base) {
-            EXPECT_EQ(started, 0);
-        } else if (row.set == Set::Menu) {
-            IMenuSystem* menu = nullptr;
-            EXPECT_EQ(LoadMenuSet(&menu), 0);
-            EXPECT_EQ(menu, nullptr);
-            UnloadMenuSet(&menu);
-        } else {
-            IFlightEngine* flight = nullptr;
-            EXPECT_EQ(LoadFlightSet(&flight), 0);
-            EXPECT_EQ(flight, nullptr);
-            UnloadFlightSet(&flight);
-        }
-        UnloadBaseSet();
-        EXPECT_TRUE(log.HasError(row.error)) << log.All();
-        EXPECT_EQ(TheDllLibraryManager().LibraryCount(), 0);
-        if (row.missingModule)
-            ExpectToldUnloadable(game, row.missingModule, "no such file (error 126)", watcher.Texts(), log);
-        else
-            EXPECT_TRUE(watcher.Texts().empty());
+    LogRecorder log;
+    GameDirectory game(row.missingModule, row.skippedId);
+    ASSERT_TRUE(game.Up());
+    testsupport::MessageBoxWatcher watcher("Varn", GetCurrentProcessId());
+    int started = StartupSequence("");
+    if (row.set == Set::Base) {
+        EXPECT_EQ(started, 0);
+    } else if (row.set == Set::Menu) {
+        IMenuSystem* menu = nullptr;
+        EXPECT_EQ(LoadMenuSet(&menu), 0);
+        EXPECT_EQ(menu, nullptr);
+        UnloadMenuSet(&menu);
+    } else {
+        IFlightEngine* flight = nullptr;
+        EXPECT_EQ(LoadFlightSet(&flight), 0);
+        EXPECT_EQ(flight, nullptr);
+        UnloadFlightSet(&flight);
     }
+    UnloadBaseSet();
+    EXPECT_TRUE(log.HasError(row.error)) << log.All();
+    EXPECT_EQ(TheDllLibraryManager().LibraryCount(), 0);
+    if (row.missingModule)
+        ExpectToldUnloadable(game, row.missingModule, "no such file (error 126)", watcher.Texts(), log);
+    else
+        EXPECT_TRUE(watcher.Texts().empty());
 }
+
+// Named by the set and the module left out or the id not published: "Base_DirectInput", "Flight_SPC".
+std::string RefusalName(const ::testing::TestParamInfo<Refusal>& info) {
+    const Refusal& row = info.param;
+    std::string name = row.set == Set::Base ? "Base_" : row.set == Set::Menu ? "Menu_" : "Flight_";
+    name += row.missingModule ? std::string(row.missingModule, strlen(row.missingModule) - 4) : row.skippedId;
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(ModuleSets, RefusedSet, ::testing::ValuesIn(kRefusals), RefusalName);
 
 // A file that is no DLL of this program's width is named with that reason;
 // without boxes it is only logged.

@@ -2,7 +2,7 @@
 // fresh game directory: the journal of every module call, the exit code and
 // the files the host writes, one table row per scenario.
 #include "tests/host/probe/probe_game.h"
-#include "tests/media/media_files.h"
+#include "tests/host/media/media_files.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 
@@ -431,29 +431,34 @@ TEST_F(VarnRun, IntroMoviePlaysBeforeTheBaseModulesLoad) {
     EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
 }
 
-TEST_F(VarnRun, Scenarios) {
-    for (const Scenario& scenario : Scenarios()) {
-        SCOPED_TRACE(scenario.name);
-        FreshGame();  // each row gets a fresh game directory
-        std::vector<std::string> extra;
-        if (scenario.startupIni && strstr(scenario.startupIni, "Exporter.dll")) extra.push_back("Exporter.dll");
-        PlaceModules(scenario.missingModules, extra);
-        if (scenario.startupIni) {
-            ASSERT_TRUE(Game().Write("startup.ini", scenario.startupIni));
-        }
-        ASSERT_TRUE(Game().Write("Probe.ini", scenario.probeIni));
+// Each row of Scenarios() is a case of its own, named by the row.
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
-        EXPECT_EQ(RunVarn(), scenario.exitCode);
-        Lines journal = Journal();
-        if (scenario.exact) {
-            EXPECT_EQ(journal, scenario.journal) << "journal:\n" << Show(journal);
-        } else {
-            EXPECT_TRUE(ContainsInOrder(journal, scenario.journal))
-                << "expected in order:\n" << Show(scenario.journal) << "journal:\n" << Show(journal);
-        }
-        EXPECT_EQ(Boxes(), scenario.boxes);
+class VarnScenario : public VarnRun, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(VarnScenario, JournalExitCodeAndBoxes) {
+    const Scenario& scenario = GetParam();
+    std::vector<std::string> extra;
+    if (scenario.startupIni && strstr(scenario.startupIni, "Exporter.dll")) extra.push_back("Exporter.dll");
+    PlaceModules(scenario.missingModules, extra);
+    if (scenario.startupIni) {
+        ASSERT_TRUE(Game().Write("startup.ini", scenario.startupIni));
     }
+    ASSERT_TRUE(Game().Write("Probe.ini", scenario.probeIni));
+
+    EXPECT_EQ(RunVarn(), scenario.exitCode);
+    Lines journal = Journal();
+    if (scenario.exact) {
+        EXPECT_EQ(journal, scenario.journal) << "journal:\n" << Show(journal);
+    } else {
+        EXPECT_TRUE(ContainsInOrder(journal, scenario.journal))
+            << "expected in order:\n" << Show(scenario.journal) << "journal:\n" << Show(journal);
+    }
+    EXPECT_EQ(Boxes(), scenario.boxes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, VarnScenario, ::testing::ValuesIn(Scenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& row) { return std::string(row.param.name); });
 
 // Run makes the application active once the base set is up: the input
 // module hears of it after the mission manager is configured.
@@ -537,98 +542,112 @@ private:
 // takes the keyboard (Enter closes it), and comes on a loaded machine too,
 // unless [Debug] CrashBox is FALSE; the exit code is the exception code. With
 // the log on, the report ends with the log's last lines before its own line.
-TEST_F(VarnRun, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
-    for (int run = 0; run < 3; ++run) {
-        const bool box = run != 1;
-        SCOPED_TRACE(run == 0   ? "main thread, box, log on"
-                     : run == 1 ? "another thread, CrashBox=FALSE, log off"
-                                : "main thread, box, log on, three busy threads");
-        FreshGame();
-        m_boxes.clear();
-        PlaceModules({});
-        ASSERT_TRUE(Game().Write("Probe.ini", box ? "[MNU]\nFaultOnRun=1\n" : "[MNU]\nFaultOnRun=1\nFaultInThread=1\n"));
-        ASSERT_TRUE(Game().Write("startup.ini", box ? "[Debug]\r\nLogFile=Varn.log\r\n" : "[Debug]\r\nCrashBox=FALSE\r\n"));
-        {
-            std::unique_ptr<BusyMachine> load(run == 2 ? new BusyMachine : nullptr);
-            EXPECT_EQ(static_cast<DWORD>(RunVarn(true)), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
-        }
+struct FaultRun {
+    const char* name;
+    bool box;   // on the main thread with the box and the log; otherwise on a thread of its own, CrashBox=FALSE
+    bool busy;  // three busy threads while it runs
+};
 
-        const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
-        const std::string lead = "Varn stopped: access violation in MenuSystem.dll at +0x";
-        const size_t summaryAt = report.find(lead);
-        ASSERT_NE(summaryAt, std::string::npos) << report;
-        const std::string hex = report.substr(summaryAt + lead.size(), report.find('.', summaryAt + lead.size()) -
-                                                                            summaryAt - lead.size());
-        const unsigned long offset = strtoul(hex.c_str(), nullptr, 16);
-        const std::string summary = lead + hex + ". Details: Varn-crash.txt";
-        EXPECT_EQ(report.substr(summaryAt, summary.size()), summary);
-        EXPECT_NE(report.find("#0  MenuSystem.dll+0x" + hex + "\r\n"), std::string::npos) << report;
-        EXPECT_NE(report.find("Exception: 0xc0000005 (access violation), writing address 0x10\r\n"), std::string::npos);
-        EXPECT_NE(report.find("Thread: "), std::string::npos);
-        EXPECT_NE(report.find(sizeof(void*) == 8 ? "  rip=" : "  eip="), std::string::npos);
+void PrintTo(const FaultRun& run, std::ostream* out) { *out << run.name; }
 
-        const size_t moduleAt = report.find("\r\nModule: ");
-        ASSERT_NE(moduleAt, std::string::npos);
-        const size_t pathAt = moduleAt + 10;
-        const std::string modulePath = report.substr(pathAt, report.find("\r\n", pathAt) - pathAt);
-        EXPECT_NE(modulePath.find("MenuSystem.dll"), std::string::npos) << modulePath;
-        EXPECT_GT(offset, 0ul);
-        EXPECT_LT(offset, ImageSizeOf(modulePath));
-        EXPECT_NE(report.find("  " + modulePath + "\r\n", report.find("Loaded modules")), std::string::npos) << report;
+class VarnFault : public VarnRun, public ::testing::WithParamInterface<FaultRun> {};
 
-        EXPECT_EQ(ReadWholeFile(Game().File("Varn-crash.dmp")).substr(0, 4), "MDMP");
-        EXPECT_EQ(m_boxes, box ? Lines{"Varn: " + summary} : Lines{});
-        EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")).find("CrashBox") == std::string::npos, box);  // never written back
-
-        const std::string log = ReadWholeFile(Game().File("Varn.log"));
-        if (!box) {
-            EXPECT_EQ(report.find("Last lines of the log"), std::string::npos);
-            continue;
-        }
-        const size_t logged = log.find("error: " + summary + "\r\n");
-        ASSERT_NE(logged, std::string::npos) << log;
-        const std::string before = log.substr(0, logged);
-        const std::string lastLine = before.substr(before.rfind('\n', before.size() - 2) + 1);
-        ASSERT_GE(report.size(), lastLine.size());
-        EXPECT_EQ(report.substr(report.size() - lastLine.size()), lastLine) << report;
-        EXPECT_NE(report.find("Last lines of the log"), std::string::npos);
+TEST_P(VarnFault, AFaultingModuleLeavesACrashReportAndEndsWithTheExceptionCode) {
+    const bool box = GetParam().box;
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", box ? "[MNU]\nFaultOnRun=1\n" : "[MNU]\nFaultOnRun=1\nFaultInThread=1\n"));
+    ASSERT_TRUE(Game().Write("startup.ini", box ? "[Debug]\r\nLogFile=Varn.log\r\n" : "[Debug]\r\nCrashBox=FALSE\r\n"));
+    {
+        std::unique_ptr<BusyMachine> load(GetParam().busy ? new BusyMachine : nullptr);
+        EXPECT_EQ(static_cast<DWORD>(RunVarn(true)), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
     }
+
+    const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+    const std::string lead = "Varn stopped: access violation in MenuSystem.dll at +0x";
+    const size_t summaryAt = report.find(lead);
+    ASSERT_NE(summaryAt, std::string::npos) << report;
+    const std::string hex = report.substr(summaryAt + lead.size(), report.find('.', summaryAt + lead.size()) -
+                                                                        summaryAt - lead.size());
+    const unsigned long offset = strtoul(hex.c_str(), nullptr, 16);
+    const std::string summary = lead + hex + ". Details: Varn-crash.txt";
+    EXPECT_EQ(report.substr(summaryAt, summary.size()), summary);
+    EXPECT_NE(report.find("#0  MenuSystem.dll+0x" + hex + "\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Exception: 0xc0000005 (access violation), writing address 0x10\r\n"), std::string::npos);
+    EXPECT_NE(report.find("Thread: "), std::string::npos);
+    EXPECT_NE(report.find(sizeof(void*) == 8 ? "  rip=" : "  eip="), std::string::npos);
+
+    const size_t moduleAt = report.find("\r\nModule: ");
+    ASSERT_NE(moduleAt, std::string::npos);
+    const size_t pathAt = moduleAt + 10;
+    const std::string modulePath = report.substr(pathAt, report.find("\r\n", pathAt) - pathAt);
+    EXPECT_NE(modulePath.find("MenuSystem.dll"), std::string::npos) << modulePath;
+    EXPECT_GT(offset, 0ul);
+    EXPECT_LT(offset, ImageSizeOf(modulePath));
+    EXPECT_NE(report.find("  " + modulePath + "\r\n", report.find("Loaded modules")), std::string::npos) << report;
+
+    EXPECT_EQ(ReadWholeFile(Game().File("Varn-crash.dmp")).substr(0, 4), "MDMP");
+    EXPECT_EQ(m_boxes, box ? Lines{"Varn: " + summary} : Lines{});
+    EXPECT_EQ(ReadWholeFile(Game().File("startup.ini")).find("CrashBox") == std::string::npos, box);  // never written back
+
+    const std::string log = ReadWholeFile(Game().File("Varn.log"));
+    if (!box) {
+        EXPECT_EQ(report.find("Last lines of the log"), std::string::npos);
+        return;
+    }
+    const size_t logged = log.find("error: " + summary + "\r\n");
+    ASSERT_NE(logged, std::string::npos) << log;
+    const std::string before = log.substr(0, logged);
+    const std::string lastLine = before.substr(before.rfind('\n', before.size() - 2) + 1);
+    ASSERT_GE(report.size(), lastLine.size());
+    EXPECT_EQ(report.substr(report.size() - lastLine.size()), lastLine) << report;
+    EXPECT_NE(report.find("Last lines of the log"), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runs, VarnFault,
+                         ::testing::Values(FaultRun{"MainThreadBoxLogOn", true, false},
+                                           FaultRun{"OtherThreadNoBoxLogOff", false, false},
+                                           FaultRun{"MainThreadBoxLogOnBusyMachine", true, true}),
+                         [](const ::testing::TestParamInfo<FaultRun>& run) { return std::string(run.param.name); });
 
 // A C++ exception that escapes a module's InitDLL (nothing in the module
 // catches it) and a module's call of abort end alike: the report, the box and
 // the log line name the module, and the exit code is the C runtime's for an
 // abort (3). The journal ends where the module gave up.
-TEST_F(VarnRun, AnUncaughtExceptionOrAnAbortInAModuleLeavesTheSameReport) {
-    const struct {
-        const char* probeIni;
-        std::string module;
-        const char* lastJournalLine;
-    } cases[] = {
-        {"[Probe]\nThrowInInit=Fader.dll\n", "Fader.dll", "Fader.dll InitDLL throws"},
-        {"[MNU]\nAbortOnRun=1\n", "MenuSystem.dll", "MNU calls abort"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.module);
-        FreshGame();
-        m_boxes.clear();
-        PlaceModules({});
-        ASSERT_TRUE(Game().Write("Probe.ini", c.probeIni));
-        ASSERT_TRUE(Game().Write("startup.ini", "[Debug]\r\nLogFile=Varn.log\r\n"));
-        EXPECT_EQ(RunVarn(), 3);
-        const std::string summary = "Varn stopped: abort or uncaught C++ exception in " + c.module + " at +0x";
-        const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
-        EXPECT_NE(report.find("\r\n\r\n" + summary), std::string::npos) << report;
-        EXPECT_NE(report.find("Exception: 0x40000015 (abort or uncaught C++ exception)\r\n"), std::string::npos);
-        ASSERT_EQ(m_boxes.size(), 1u);
-        EXPECT_EQ(m_boxes[0].find("Varn: " + summary), 0u) << m_boxes[0];
-        const std::string log = ReadWholeFile(Game().File("Varn.log"));
-        EXPECT_NE(log.find("error: " + summary), std::string::npos) << log;
-        const Lines journal = Journal();
-        ASSERT_FALSE(journal.empty());
-        EXPECT_EQ(journal.back(), c.lastJournalLine);
-    }
+struct AbortRun {
+    const char* name;
+    const char* probeIni;
+    const char* module;
+    const char* lastJournalLine;
+};
+
+void PrintTo(const AbortRun& run, std::ostream* out) { *out << run.name; }
+
+class VarnAbort : public VarnRun, public ::testing::WithParamInterface<AbortRun> {};
+
+TEST_P(VarnAbort, AnUncaughtExceptionOrAnAbortInAModuleLeavesTheSameReport) {
+    PlaceModules({});
+    ASSERT_TRUE(Game().Write("Probe.ini", GetParam().probeIni));
+    ASSERT_TRUE(Game().Write("startup.ini", "[Debug]\r\nLogFile=Varn.log\r\n"));
+    EXPECT_EQ(RunVarn(), 3);
+    const std::string summary = std::string("Varn stopped: abort or uncaught C++ exception in ") + GetParam().module + " at +0x";
+    const std::string report = ReadWholeFile(Game().File("Varn-crash.txt"));
+    EXPECT_NE(report.find("\r\n\r\n" + summary), std::string::npos) << report;
+    EXPECT_NE(report.find("Exception: 0x40000015 (abort or uncaught C++ exception)\r\n"), std::string::npos);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].find("Varn: " + summary), 0u) << m_boxes[0];
+    const std::string log = ReadWholeFile(Game().File("Varn.log"));
+    EXPECT_NE(log.find("error: " + summary), std::string::npos) << log;
+    const Lines journal = Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back(), GetParam().lastJournalLine);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runs, VarnAbort,
+                         ::testing::Values(AbortRun{"ExceptionOutOfInitDll", "[Probe]\nThrowInInit=Fader.dll\n", "Fader.dll",
+                                                    "Fader.dll InitDLL throws"},
+                                           AbortRun{"AbortInMenuRun", "[MNU]\nAbortOnRun=1\n", "MenuSystem.dll",
+                                                    "MNU calls abort"}),
+                         [](const ::testing::TestParamInfo<AbortRun>& run) { return std::string(run.param.name); });
 
 // A fault inside the heap leaves the heap's lock held, and the reporter thread
 // cannot start: the faulting thread writes what it can without the loader,

@@ -6,7 +6,7 @@
 #include "files/file_manager.h"
 #include "ini/ini_file.h"
 #include "platform/platform.h"
-#include "tests/filemanager/log_recorder.h"
+#include "tests/support/log_recorder.h"
 #include "tests/ini/bound_file_manager.h"
 #include "tests/support/scratch_dir.h"
 
@@ -79,7 +79,7 @@ protected:
     testsupport::ScratchDir m_dir;
     BoundFileManager m_bound;
     FileManager& m_files = m_bound.files;
-    catalogtest::LogRecorder m_log;
+    testsupport::LogRecorder m_log;
 };
 
 }  // namespace initest

@@ -1,7 +1,7 @@
 // Loading configuration documents: headers, key lines, directives, includes,
 // duplicates, line ends, catalogs, and text that does not fit the pool.
 #include "files/paths.h"
-#include "tests/filemanager/catalog_bytes.h"
+#include "tests/support/catalog_bytes.h"
 #include "tests/ini/ini_fixture.h"
 
 #include <cstring>
@@ -299,9 +299,9 @@ TEST_F(IniTest, KeyLinesAreReadWhenTheSectionIsFirstLookedInto) {
     EXPECT_FALSE(m_log.Has(LogSeverity::Notice, "Deleting duplicate key k from .\\lazy.ini..."));
     EXPECT_EQ(ini.KeyCount("A"), 1);
     EXPECT_TRUE(m_log.Has(LogSeverity::Notice, "Deleting duplicate key k from .\\lazy.ini..."));
-    const size_t logged = m_log.Count();
+    const size_t logged = m_log.Size();
     EXPECT_EQ(ini.KeyCount("A"), 1);
-    EXPECT_EQ(m_log.Count(), logged);
+    EXPECT_EQ(m_log.Size(), logged);
     ini.DeleteSection("B");
     ASSERT_NE(ini.RenameSection("C", "C2"), nullptr);
     EXPECT_EQ(ini.GetInt("C2", "Y", 0), 1);
