@@ -67,6 +67,11 @@ void NetworkLayer::ReadSettings(const char* commandLine) {
     }
 }
 
+void NetworkLayer::SetAnswerTotal(AnswerKind kind, const Budget& total) {
+    Locked lock(m_link.lock);
+    m_hostSide.Session().SetAnswerTotal(kind, total);
+}
+
 bool NetworkLayer::StartService() {
     if (m_thread) return true;
     InterlockedExchange(&m_stop, 0);

@@ -42,6 +42,8 @@ public:
     uint16_t QueryPort() const { return m_hostSide.QueryPort(); }
     // Datagrams the service thread has taken from its sockets; for benchmarks.
     uint32_t DatagramsHandled() const { return static_cast<uint32_t>(m_link.handled); }
+    // Replaces the hosted session's total on answers of one kind; for benchmarks.
+    void SetAnswerTotal(AnswerKind kind, const Budget& total);
     // Reads the ports from a command line; netStart reads the process's own.
     void ReadSettings(const char* commandLine);
 
