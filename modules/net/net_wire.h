@@ -13,6 +13,7 @@ namespace netwire {
 const size_t kMaxDatagram = 1400;
 const size_t kChunkSize = 1024;         // file bytes per chunk answer
 const uint32_t kMaxFileSize = 8u << 20;  // larger files are not synchronised
+const size_t kTextSize = 260;           // the longest text a datagram carries, terminated
 
 // The token is the one the join answer gave: only admitted players send it.
 // Every message of the host to a joiner but the challenge answer ends with a

@@ -1,19 +1,22 @@
-// The "NET" operations common to both sides, and the session state.
+// The "NET" operations, each handed to the host side, the join side or the
+// shared flight, and the service thread that runs their periodic work.
 #define _CRT_RAND_S  // rand_s: the system's random source
 #include "network_layer.h"
 
 #include "net_lock.h"
-#include "session_messages.h"
 
 #include "files/command_line.h"
+#include "files/paths.h"
 #include "files/strings.h"
 #include "platform/platform.h"
-#include "shell/shell.h"
 
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
+const uint32_t kServiceWaitMs = 50;
+const DWORD kServiceStopMs = 5000;
 
 // A port option; 0 asks for any free port.
 uint16_t PortOption(const CommandLine& line, const char* name, uint16_t fallback) {
@@ -21,60 +24,31 @@ uint16_t PortOption(const CommandLine& line, const char* name, uint16_t fallback
     return (value >= 0 && value <= 65535) ? static_cast<uint16_t>(value) : fallback;
 }
 
-
 }  // namespace
 
 NetworkLayer::NetworkLayer() {
-    InitializeCriticalSection(&m_lock);
-    // The keys of cookies, tokens and rate-limit tables come from the
-    // system's random source.
-    unsigned char seed[32];
-    for (size_t i = 0; i < sizeof seed; i += 4) {
-        unsigned int value = 0;
-        rand_s(&value);
-        memcpy(seed + i, &value, 4);
-    }
-    m_host = new SessionHost(seed, ManagedFileSource());
     // Request numbers start where nobody off the path can guess.
     unsigned int start = 0;
     rand_s(&start);
-    m_requestNumber = static_cast<LONG>(start);
-    SecureZeroMemory(seed, sizeof seed);
+    m_link.requestNumber = static_cast<LONG>(start);
 }
 
-NetworkLayer::~NetworkLayer() {
-    Shutdown();
-    delete m_host;
-    DeleteCriticalSection(&m_lock);
-}
+NetworkLayer::~NetworkLayer() { Shutdown(); }
 
 void NetworkLayer::Shutdown() {
     StopService();
-    if (m_joined) {
-        // Said twice: a datagram may be lost, and a lost leave costs the host a timeout.
-        const netwire::Writer leave = netwire::TokenRequest(netwire::kLeave, NextRequest(), m_token);
-        for (int i = 0; i < 2; ++i) m_gameSocket.Send(m_hostAddress, leave.Data(), leave.Size());
-    }
+    m_joinSide.Leave();
     {
-        Locked lock(m_lock);
+        Locked lock(m_link.lock);
         // The host says so too, to each player, who then flies on alone.
-        for (int i = 0; m_hosting && i < m_host->PlayerCount(); ++i) {
-            const netwire::Writer leave =
-                netwire::HostNotice(netwire::kLeave, NextRequest(), m_host->PlayerToken(i), m_host->PlayerAnswerKey(i));
-            for (int j = 0; j < 2; ++j) m_gameSocket.Send(m_host->PlayerAddress(i), leave.Data(), leave.Size());
-        }
-        m_host->Close();
-        m_flying = m_hostLeft = m_heardHost = false;
-        m_place = 0;
+        m_hostSide.Close();
+        m_flight.Forget();
+        m_joinSide.ForgetFlight();
     }
-    m_token = 0;
-    SecureZeroMemory(m_keyPassword, sizeof m_keyPassword);
-    m_keyDerived = false;
-    m_gameSocket.Close();
-    m_querySocket.Close();
+    m_link.gameSocket.Close();
+    m_hostSide.CloseQueryPort();
     if (m_started) NetSocketsStop();
     m_started = false;
-    m_hosting = m_joined = m_queryEnabled = false;
 }
 
 void NetworkLayer::ReadSettings(const char* commandLine) {
@@ -85,12 +59,65 @@ void NetworkLayer::ReadSettings(const char* commandLine) {
     // Players one IP address may seat ("-netseats:N", 1 or more).
     const int seats = line.GetOptionInt("netseats", SessionHost::kDefaultSeatsPerAddress);
     m_seatsPerAddress = seats >= 1 && seats <= SessionHost::kMaxJoined ? seats : SessionHost::kDefaultSeatsPerAddress;
-    char bind[260] = "";
+    char bind[kPathSize] = "";
     m_bindAddress = NetAddress();
     if (line.GetOption("netbind", bind, sizeof bind)) {
         NetAddress parsed;
         if (ParseNetAddress(bind, 0, &parsed)) m_bindAddress.ip = parsed.ip;
     }
+}
+
+void NetworkLayer::SetAnswerTotal(AnswerKind kind, const Budget& total) {
+    Locked lock(m_link.lock);
+    m_hostSide.Session().SetAnswerTotal(kind, total);
+}
+
+bool NetworkLayer::StartService() {
+    if (m_thread) return true;
+    InterlockedExchange(&m_stop, 0);
+    m_thread = CreateThread(nullptr, 0, &NetworkLayer::ServiceThread, this, 0, nullptr);
+    return m_thread != nullptr;
+}
+
+void NetworkLayer::StopService() {
+    if (!m_thread) return;
+    InterlockedExchange(&m_stop, 1);
+    WaitForSingleObject(m_thread, kServiceStopMs);
+    CloseHandle(m_thread);
+    m_thread = nullptr;
+}
+
+DWORD WINAPI NetworkLayer::ServiceThread(void* self) {
+    NetworkLayer* layer = static_cast<NetworkLayer*>(self);
+    while (!InterlockedCompareExchange(&layer->m_stop, 0, 0)) layer->ServeTurn();
+    return 0;
+}
+
+void NetworkLayer::ServeTurn() {
+    if (m_hostSide.Hosting() || m_hostSide.QueryPortOpen()) {
+        m_hostSide.Serve(kServiceWaitMs);
+    } else if (m_joinSide.Joined()) {
+        bool flying = false;
+        {
+            Locked lock(m_link.lock);
+            flying = m_flight.Flying();
+            // In flight a silent host is dropped as if it had left: the flight goes on alone.
+            if (flying) m_joinSide.DropSilentHost();
+        }
+        m_joinSide.KeepAlive();
+        // In flight the host's states are read here; before, the launch's
+        // requests read their answers themselves.
+        if (flying)
+            m_flight.ServeJoined(kServiceWaitMs);
+        else
+            Sleep(kServiceWaitMs);
+    } else {
+        Sleep(kServiceWaitMs);
+    }
+    m_flight.SendStates();
+    Locked lock(m_link.lock);
+    // Outside a flight the host's players hear from it by keep-alives.
+    if (!m_flight.Flying()) m_hostSide.KeepPlayers();
 }
 
 void NetworkLayer::netStart() {
@@ -100,100 +127,100 @@ void NetworkLayer::netStart() {
 }
 
 void NetworkLayer::netResetAttempt() {
-    m_lastError = 0;
+    m_joinSide.ClearError();
     // Answers that arrived too late for the last attempt are dropped.
     char stale[netwire::kMaxDatagram];
-    for (int i = 0; i < 64 && m_gameSocket.Receive(stale, sizeof stale, nullptr, 0) >= 0; ++i) {
+    for (int i = 0; i < 64 && m_link.gameSocket.Receive(stale, sizeof stale, nullptr, 0) >= 0; ++i) {
     }
 }
 
 void NetworkLayer::netEnableQueryReporting(int, const char* hostAddress, QueryReportingSetup* setup) {
     if (!setup) return;
-    {
-        Locked lock(m_lock);
-        m_query = *setup;
-        m_queryEnabled = true;
-    }
+    m_hostSide.SetQuerySetup(*setup);
     // Only the hosting process answers queries; a joining one keeps the setup.
-    if (hostAddress || m_querySocket.IsOpen() || !m_started) return;
+    if (hostAddress || m_hostSide.QueryPortOpen() || !m_started) return;
     NetAddress local = m_bindAddress;
     local.port = htons(m_queryPort);
-    if (m_querySocket.Open(local)) StartService();
+    if (m_hostSide.OpenQueryPort(local)) StartService();
 }
 
 void NetworkLayer::netConfigure(int, void*) {}
 
 void NetworkLayer::netSetPlayerName(const char* name) {
-    Locked lock(m_lock);
-    CopyString(m_playerName, name, sizeof m_playerName);
+    Locked lock(m_link.lock);
+    CopyString(m_link.playerName, name, sizeof m_link.playerName);
 }
 
-void NetworkLayer::netSetPlayerColor(uint32_t color) { m_playerColor = color; }
+void NetworkLayer::netSetPlayerColor(uint32_t color) { m_link.playerColor = color; }
 
 int NetworkLayer::netHostSession(SessionDescription* description) {
-    if (!m_started || !description || m_hosting || m_joined) return 0;
+    if (!m_started || !description || m_hostSide.Hosting() || m_joinSide.Joined()) return 0;
     // The service thread may already answer queries: it stops while the
     // session's socket opens.
     StopService();
     NetAddress local = m_bindAddress;
     local.port = htons(m_gamePort);
-    if (!m_gameSocket.Open(local)) {
-        if (m_querySocket.IsOpen()) StartService();
+    if (!m_link.gameSocket.Open(local)) {
+        if (m_hostSide.QueryPortOpen()) StartService();
         return 0;
     }
-    {
-        Locked lock(m_lock);
-        SessionSettings settings{};
-        settings.name = description->sessionName;
-        settings.password = description->password;
-        settings.passwordGiven = description->passwordGiven;
-        settings.gameType = description->gameType;
-        settings.maxPlayers = description->maxPlayers;
-        settings.version = ShellGetVersionText();
-        settings.seatsPerAddress = m_seatsPerAddress;
-        m_host->Open(settings, plat::TimerTime());
-        m_hosting = true;
-    }
+    m_hostSide.Open(*description, m_seatsPerAddress);
     if (!StartService()) {
-        Locked lock(m_lock);
-        m_host->Close();
-        m_hosting = false;
-        m_gameSocket.Close();
+        {
+            Locked lock(m_link.lock);
+            m_hostSide.Close();
+        }
+        m_link.gameSocket.Close();
         return 0;
     }
+    return 1;
+}
+
+int NetworkLayer::netJoinSession(SessionDescription* description, int) {
+    const bool allowed = m_started && !m_hostSide.Hosting();
+    if (!m_joinSide.Join(description, allowed, m_gamePort, m_bindAddress)) return 0;
+    StartService();  // keep-alives
     return 1;
 }
 
 int NetworkLayer::netGetSessionInfo(SessionDescription* description) {
     if (!description) return 0;
-    Locked lock(m_lock);
-    if (m_hosting) {
-        description->sessionName = m_host->Name();
-        description->gameType = m_host->GameType();
-        description->maxPlayers = m_host->MaxPlayers();
-        description->currentPlayers = m_host->CurrentPlayers();
+    Locked lock(m_link.lock);
+    if (m_hostSide.Hosting()) {
+        m_hostSide.Describe(description);
         return 1;
     }
-    if (!m_joined) return 0;
-    description->sessionName = m_session.name;
-    description->gameType = m_session.gameType;
-    description->maxPlayers = m_session.maxPlayers;
-    description->currentPlayers = m_session.currentPlayers;
+    if (!m_joinSide.Joined()) return 0;
+    m_joinSide.Describe(description);
     return 1;
 }
 
-int NetworkLayer::netGetLastError() { return m_lastError; }
+int NetworkLayer::netGetLastError() { return m_joinSide.LastError(); }
 
-void NetworkLayer::netSetSessionReady(int ready) {
-    if (!m_hosting) return;
-    // The files are listed before joiners learn that the session is ready.
-    if (ready) ListSessionFiles();
-    Locked lock(m_lock);
-    m_host->SetReady(ready);
+int NetworkLayer::netSyncFile(const char* name, int* replaced) { return m_joinSide.SyncFile(name, replaced); }
+
+void NetworkLayer::netSetSessionReady(int ready) { m_hostSide.SetReady(ready); }
+
+int NetworkLayer::netIsSessionReady() {
+    if (m_hostSide.Hosting()) {
+        Locked lock(m_link.lock);
+        return m_hostSide.Session().Ready();
+    }
+    return m_joinSide.IsReady();
+}
+
+int NetworkLayer::netGetFlightPlace() { return m_flight.Place(); }
+
+void NetworkLayer::netSetFlightState(int id, const AircraftState* state) { m_flight.SetState(id, state); }
+
+void NetworkLayer::netStopFlight() { m_flight.Stop(); }
+
+int NetworkLayer::netGetRemoteAircraft(int id, AircraftState* state, char* pilot, int size) {
+    return m_flight.RemoteAircraft(id, state, pilot, size);
 }
 
 const char* NetworkLayer::GetGameMode() {
-    Locked lock(m_lock);
-    if (m_joined) return m_session.currentPlayers < m_session.maxPlayers ? "open" : "closed";
-    return m_host->Admitting() ? "open" : "closed";
+    Locked lock(m_link.lock);
+    if (m_joinSide.Joined()) return m_joinSide.GameMode();
+    return m_hostSide.Session().Admitting() ? "open" : "closed";
 }

@@ -31,6 +31,8 @@ public:
     RateLimiter(const Budget& perAddress, const Budget& total, const HashKey& key);
     // Whether an answer to ip (network byte order) may go out at time now.
     bool Allow(uint32_t ip, uint32_t now);
+    // Replaces the total (a burst of 0: none).
+    void SetTotal(const Budget& total) { m_total = total; }
 
 private:
     static const int kSets = 256;

@@ -81,6 +81,9 @@ public:
     size_t Handle(const char* data, size_t size, const NetAddress& from, uint32_t now, char* answer);
     // Whether an answer of this kind may go to ip at time now (counted when it may).
     bool AllowAnswer(AnswerKind kind, uint32_t ip, uint32_t now);
+    // Replaces the total on answers of this kind (a burst of 0: none); for
+    // the benchmark that sets a total on challenges beside the host without.
+    void SetAnswerTotal(AnswerKind kind, const Budget& total) { m_limits[kind].SetTotal(total); }
     // Drops the players not heard from within the timeout.
     void Expire(uint32_t now);
 

@@ -32,7 +32,7 @@ HashKey JoinAnswerKey(uint64_t cookie);
 struct JoinAnswer {
     uint8_t status;
     uint64_t token;
-    char sessionName[260];
+    char sessionName[kTextSize];
     int32_t gameType;
     int32_t maxPlayers;
     int32_t currentPlayers;

@@ -1,5 +1,8 @@
+// UDP sockets over Winsock: bound to a local address, sending to and
+// receiving from peers, and waiting on up to two sockets at once.
 #include "udp_socket.h"
 
+#include "files/paths.h"
 #include "files/strings.h"
 
 #include <winsock2.h>
@@ -14,7 +17,7 @@ const uintptr_t kNoSocket = ~static_cast<uintptr_t>(0);
 }  // namespace
 
 bool ParseNetAddress(const char* text, uint16_t defaultPort, NetAddress* out) {
-    char address[260];
+    char address[kPathSize];
     CopyString(address, text, sizeof address);
     TrimString(address);
     if (address[0] == '\0') CopyString(address, "127.0.0.1", sizeof address);

@@ -3,10 +3,13 @@
 // cookies and sends broken datagrams; a script of the machine floods the query
 // port from one address and from several. The host serves none of it, answers within its budgets
 // and stays up: afterwards a real joiner still joins and receives the aircraft
-// list, and a query client of the machine still reads the session.
+// list, and a query client of the machine still reads the session. Joins from
+// one address take only their seats, and a player who comes back replaces
+// its own silent entry.
 #include <winsock2.h>
 
 #include "keyed_hash.h"
+#include "password_key.h"
 #include "session_messages.h"
 #include "tests/host/network_game.h"
 #include "tests/support/message_box_watcher.h"
@@ -17,6 +20,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -130,6 +134,45 @@ uint64_t CookieFrom(const std::string& answer, uint8_t* salt = nullptr) {
     if (!ReadChallengeAnswer(answer.data(), answer.size(), &challenge)) return 0;
     if (salt) memcpy(salt, challenge.salt, kSaltSize);
     return challenge.cookie;
+}
+
+// The next datagram of the given type that comes within waitMs each ("" for
+// none): the host's keep-alives to an admitted player are passed over.
+std::string AnswerOf(RawPeer& peer, MessageType type, DWORD waitMs) {
+    for (int i = 0; i < 16; ++i) {
+        const std::string got = peer.Receive(waitMs);
+        if (got.empty()) return "";
+        if (Reader(got.data(), got.size()).Type() == type) return got;
+    }
+    return "";
+}
+
+// A join from the peer's own port: the join answer's status (-1 without
+// one) and, when admitted, the place the host's status answer gives.
+struct Seat {
+    int status = -1;
+    int place = 0;
+};
+
+Seat JoinFrom(RawPeer& peer, int port, const char* name, const char* password) {
+    Seat seat;
+    peer.Send(port, ChallengeRequest(1));
+    uint8_t salt[kSaltSize] = {};
+    const uint64_t cookie = CookieFrom(AnswerOf(peer, kChallengeAnswer, 3000), salt);
+    if (!cookie) return seat;
+    const HashKey key = PasswordKey(password, salt, kSaltSize);
+    peer.Send(port, JoinRequest(2, cookie, "v02.19.07", name, key, 0));
+    const std::string answer = AnswerOf(peer, kJoinAnswer, 3000);
+    JoinAnswer joined{};
+    if (!ReadJoinAnswer(answer.data(), answer.size(), cookie, &joined)) return seat;
+    seat.status = joined.status;
+    if (joined.status != kAdmitted) return seat;
+    peer.Send(port, TokenRequest(kStatus, 3, joined.token));
+    const std::string status = AnswerOf(peer, kStatusAnswer, 3000);
+    StatusAnswer described{};
+    const HashKey sealKey = AnswerKey(AnswerKeyBase(joined, key, cookie), joined.token);
+    if (ReadStatusAnswer(status.data(), status.size(), sealKey, &described)) seat.place = described.place;
+    return seat;
 }
 
 TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
@@ -269,6 +312,48 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
     EXPECT_EQ(host.Wait(60000), 1);
     if (!skipped.empty()) GTEST_SKIP() << skipped;
+}
+
+
+// Seven joins from seven ports of one IP address into a session of eight:
+// three are seated, the rest are answered full. A seated player that falls
+// silent (its program killed) and joins again from a new port under its
+// name replaces its ghost and gets its place back; the seats stay three.
+TEST(HostilePeer, OneAddressSeatsThreeAndAReturningPlayerReplacesItsGhost) {
+    Winsock winsock;
+    ASSERT_TRUE(winsock.Ok());
+    const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
+    if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+    Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
+    ASSERT_TRUE(host.Ok());
+    ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -p:secret -gamespy -netport:" + std::to_string(gamePort) +
+                           " -queryport:" + std::to_string(queryPort) + " -netbind:127.0.0.1"));
+    ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+
+    std::vector<std::unique_ptr<RawPeer>> peers;
+    std::vector<int> statuses, places;
+    for (int i = 0; i < 7; ++i) {
+        peers.push_back(std::make_unique<RawPeer>("127.0.0.1"));
+        ASSERT_TRUE(peers.back()->Ok());
+        const Seat seat = JoinFrom(*peers.back(), gamePort, ("Pilot" + std::to_string(i)).c_str(), "secret");
+        statuses.push_back(seat.status);
+        places.push_back(seat.place);
+    }
+    EXPECT_EQ(statuses, (std::vector<int>{kAdmitted, kAdmitted, kAdmitted, kRefusedFull, kRefusedFull, kRefusedFull,
+                                          kRefusedFull}));
+    EXPECT_EQ(places, (std::vector<int>{1, 2, 3, 0, 0, 0, 0}));
+
+    // Pilot1 says nothing more; once it has been silent for over 2 s it comes back from a new port.
+    Sleep(2500);
+    RawPeer back("127.0.0.1"), stranger("127.0.0.1");
+    ASSERT_TRUE(back.Ok() && stranger.Ok());
+    const Seat returned = JoinFrom(back, gamePort, "Pilot1", "secret");
+    EXPECT_EQ(returned.status, kAdmitted);
+    EXPECT_EQ(returned.place, 2);
+    EXPECT_EQ(JoinFrom(stranger, gamePort, "Pilot7", "secret").status, kRefusedFull);
+
+    ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
+    EXPECT_EQ(host.Wait(60000), 1);
 }
 
 }  // namespace

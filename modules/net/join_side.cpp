@@ -1,7 +1,7 @@
 // The joining side: one join attempt at a time (a challenge, then the join),
 // the host's ready flag, and files fetched from the host into this side's
 // cache directory; every request after the join carries the session token.
-#include "network_layer.h"
+#include "join_side.h"
 
 #include "files/crc32.h"
 #include "files/paths.h"
@@ -56,12 +56,12 @@ bool LocalFileSum(const char* path, uint32_t* size, uint32_t* sum) {
 
 // Whether path lies directly in the cache directory.
 bool IsCachePath(const char* path, const char* cache) {
-    char directory[260];
+    char directory[kPathSize];
     CopyString(directory, path, sizeof directory);
     char* slash = FindLastChar(directory, '\\');
     if (!slash) return false;
     *slash = '\0';
-    char base[260];
+    char base[kPathSize];
     CopyString(base, cache, sizeof base);
     const size_t length = strlen(base);
     if (length && base[length - 1] == '\\') base[length - 1] = '\0';
@@ -70,10 +70,10 @@ bool IsCachePath(const char* path, const char* cache) {
 
 }  // namespace
 
-bool NetworkLayer::TakeNotice(const char* data, size_t size) {
+bool JoinSide::TakeNotice(const char* data, size_t size) {
     MessageType type;
     if (!m_joined || !ReadHostNotice(data, size, m_answerKey, m_token, &type)) return false;
-    Locked lock(m_lock);
+    Locked lock(m_link.lock);
     m_hostHeard = plat::TimerTime();
     if (type == kLeave && !m_hostLeft) {
         m_hostLeft = true;
@@ -82,21 +82,21 @@ bool NetworkLayer::TakeNotice(const char* data, size_t size) {
     return true;
 }
 
-int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* answer, uint32_t forMs) {
-    if (!request.Ok() || !m_gameSocket.IsOpen()) return -1;
+int JoinSide::Exchange(const Writer& request, MessageType answerType, char* answer, uint32_t forMs) {
+    if (!request.Ok() || !m_link.gameSocket.IsOpen()) return -1;
     Reader sent(request.Data(), request.Size());
     const uint32_t first = plat::TimerTime();
     // The same request (same number) is sent again each time its wait runs
     // out; an answer to any of its tries counts.
     do {
-        if (!m_gameSocket.Send(m_hostAddress, request.Data(), request.Size())) return -1;
+        if (!m_link.gameSocket.Send(m_hostAddress, request.Data(), request.Size())) return -1;
         const uint32_t start = plat::TimerTime();
         const uint32_t waitMs = m_roundTrip.WaitMs();
         for (;;) {
             const uint32_t spent = plat::TimerTime() - start;
             if (spent >= waitMs) break;
             NetAddress from;
-            const int size = m_gameSocket.Receive(answer, kMaxDatagram, &from, waitMs - spent);
+            const int size = m_link.gameSocket.Receive(answer, kMaxDatagram, &from, waitMs - spent);
             if (size < 0) break;
             // Datagrams from elsewhere, or late answers to other requests, are
             // skipped; the host's leave is taken wherever it comes.
@@ -114,24 +114,23 @@ int NetworkLayer::Exchange(const Writer& request, MessageType answerType, char* 
     return -1;
 }
 
-int NetworkLayer::netJoinSession(SessionDescription* description, int) {
+int JoinSide::Join(SessionDescription* description, bool allowed, uint16_t gamePort, const NetAddress& bind) {
     m_lastError = kNotAnswered;
-    if (!m_started || !description || m_hosting) return 0;
-    if (!ParseNetAddress(description->hostAddress, m_gamePort, &m_hostAddress)) {
+    if (!allowed || !description) return 0;
+    if (!ParseNetAddress(description->hostAddress, gamePort, &m_hostAddress)) {
         m_lastError = kBadAddress;
         return 0;
     }
-    if (!m_gameSocket.IsOpen()) {
-        NetAddress local = m_bindAddress;
+    if (!m_link.gameSocket.IsOpen()) {
+        NetAddress local = bind;
         local.port = 0;
-        if (!m_gameSocket.Open(local)) return 0;
+        if (!m_link.gameSocket.Open(local)) return 0;
     }
-    char name[kNameSize];
-    uint32_t colour = 0;
+    char name[SessionHost::kNameSize];
+    const uint32_t colour = m_link.playerColor;
     {
-        Locked lock(m_lock);
-        CopyString(name, m_playerName, sizeof name);
-        colour = m_playerColor;
+        Locked lock(m_link.lock);
+        CopyString(name, m_link.playerName, sizeof name);
     }
     // A cookie first, then the join that returns it. A join the host dropped
     // (its cookie expired meanwhile, or a limit was reached) gets another
@@ -142,7 +141,7 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
     const uint32_t first = plat::TimerTime();
     while (!answered && plat::TimerTime() - first < kJoinRoundMs) {
         const uint32_t left = kJoinRoundMs - (plat::TimerTime() - first);
-        int size = Exchange(ChallengeRequest(NextRequest()), kChallengeAnswer, answer, left);
+        int size = Exchange(ChallengeRequest(m_link.NextRequest()), kChallengeAnswer, answer, left);
         ChallengeAnswer challenge{};
         if (size < 0 || !ReadChallengeAnswer(answer, static_cast<size_t>(size), &challenge)) continue;
         // The password's key is derived once per salt and password: once per join.
@@ -159,7 +158,7 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
             m_lastError = kRefusedPassword;
             return 0;
         }
-        const Writer request = JoinRequest(NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);
+        const Writer request = JoinRequest(m_link.NextRequest(), challenge.cookie, ShellGetVersionText(), name, m_passwordKey, colour);
         size = Exchange(request, kJoinAnswer, answer, kJoinRoundMs - (plat::TimerTime() - first) + 1);
         answered = size >= 0 && ReadJoinAnswer(answer, static_cast<size_t>(size), challenge.cookie, &joined);
         m_joinCookie = challenge.cookie;
@@ -170,7 +169,7 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         return 0;
     }
     {
-        Locked lock(m_lock);
+        Locked lock(m_link.lock);
         CopyString(m_session.name, joined.sessionName, sizeof m_session.name);
         m_session.gameType = joined.gameType;
         m_session.maxPlayers = joined.maxPlayers;
@@ -184,42 +183,56 @@ int NetworkLayer::netJoinSession(SessionDescription* description, int) {
         m_joined = true;
     }
     m_lastError = 0;
-    StartService();  // keep-alives
     return 1;
 }
 
-void NetworkLayer::KeepJoined() {
-    {
-        // In flight a silent host is dropped as if it had left: the flight goes on alone.
-        Locked lock(m_lock);
-        if (m_flying && !m_hostLeft && plat::TimerTime() - m_hostHeard >= kHostSilenceMs) {
-            m_hostLeft = true;
-            LogWarning("NET: the host has not been heard for %u s; flying on alone",
-                       static_cast<unsigned>(kHostSilenceMs / 1000));
-        }
+void JoinSide::DropSilentHost() {
+    if (!m_hostLeft && plat::TimerTime() - m_hostHeard >= kHostSilenceMs) {
+        m_hostLeft = true;
+        LogWarning("NET: the host has not been heard for %u s; flying on alone",
+                   static_cast<unsigned>(kHostSilenceMs / 1000));
     }
+}
+
+void JoinSide::KeepAlive() {
     if (plat::TimerTime() - m_lastSent < kKeepAliveMs) return;
-    const Writer alive = TokenRequest(kKeepAlive, NextRequest(), m_token);
-    m_gameSocket.Send(m_hostAddress, alive.Data(), alive.Size());
+    const Writer alive = TokenRequest(kKeepAlive, m_link.NextRequest(), m_token);
+    m_link.gameSocket.Send(m_hostAddress, alive.Data(), alive.Size());
     m_lastSent = plat::TimerTime();
 }
 
-int NetworkLayer::netIsSessionReady() {
-    if (m_hosting) {
-        Locked lock(m_lock);
-        return m_host->Ready();
+void JoinSide::Describe(SessionDescription* description) const {
+    description->sessionName = m_session.name;
+    description->gameType = m_session.gameType;
+    description->maxPlayers = m_session.maxPlayers;
+    description->currentPlayers = m_session.currentPlayers;
+}
+
+const char* JoinSide::GameMode() const { return m_session.currentPlayers < m_session.maxPlayers ? "open" : "closed"; }
+
+void JoinSide::Leave() {
+    if (m_joined) {
+        const Writer leave = TokenRequest(kLeave, m_link.NextRequest(), m_token);
+        for (int i = 0; i < 2; ++i) m_link.gameSocket.Send(m_hostAddress, leave.Data(), leave.Size());
     }
+    m_token = 0;
+    SecureZeroMemory(m_keyPassword, sizeof m_keyPassword);
+    m_keyDerived = false;
+    m_joined = false;
+}
+
+int JoinSide::IsReady() {
     if (!m_joined) return 0;
     // One status request stands until it is answered: each poll sends it
     // again and waits one round trip, so an answer to an earlier poll's try
     // still counts on a long route.
-    if (!m_statusRequest) m_statusRequest = NextRequest();
+    if (!m_statusRequest) m_statusRequest = m_link.NextRequest();
     char answer[kMaxDatagram];
     const int size = Exchange(TokenRequest(kStatus, m_statusRequest, m_token), kStatusAnswer, answer, 1);
     StatusAnswer status{};
     if (size < 0 || !ReadStatusAnswer(answer, static_cast<size_t>(size), m_answerKey, &status)) return 0;
     m_statusRequest = 0;
-    Locked lock(m_lock);
+    Locked lock(m_link.lock);
     m_hostHeard = plat::TimerTime();
     m_session.ready = status.ready;
     m_session.maxPlayers = status.maxPlayers;
@@ -228,14 +241,14 @@ int NetworkLayer::netIsSessionReady() {
     return status.ready;
 }
 
-int NetworkLayer::netSyncFile(const char* name, int* replaced) {
+int JoinSide::SyncFile(const char* name, int* replaced) {
     if (replaced) *replaced = 0;
     IFileManager* files = ShellGetFileManager();
     if (!m_joined || !files || IsEmptyString(name)) return 0;
 
     // Where the copy goes: the name itself when it is a cache path, else the
     // cache directory under the name's file-name part.
-    char cache[260] = "", fileName[260] = "", local[260] = "";
+    char cache[kPathSize] = "", fileName[kPathSize] = "", local[kPathSize] = "";
     files->fmgGetCacheDirectory(cache, sizeof cache);
     TerminateString(cache, sizeof cache);
     GetFileName(name, fileName, sizeof fileName);
@@ -248,7 +261,7 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
 
     char answer[kMaxDatagram];
     FileInfoAnswer info{};
-    int size = Exchange(FileRequest(kFileInfo, NextRequest(), m_token, cacheFile, 0, asked), kFileInfoAnswer, answer,
+    int size = Exchange(FileRequest(kFileInfo, m_link.NextRequest(), m_token, cacheFile, 0, asked), kFileInfoAnswer, answer,
                         kFileStallMs);
     if (size < 0 || !ReadFileInfoAnswer(answer, static_cast<size_t>(size), m_answerKey, &info)) {
         LogWarning("NET: the host did not describe \"%s\"", name);
@@ -271,7 +284,7 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     bool ok = copied && Crc32(0, contents, fileSize) == fileSum;
     if (ok) {
         // Written beside the copy first, so that a failed write leaves the old copy whole.
-        char part[260];
+        char part[kPathSize];
         CopyString(part, local, sizeof part - 5);
         AppendString(part, ".part", sizeof part);
         const int fd = plat::FileCreateWrite(part, plat::AccessHint::Sequential);
@@ -288,7 +301,7 @@ int NetworkLayer::netSyncFile(const char* name, int* replaced) {
     return ok ? 1 : 0;
 }
 
-bool NetworkLayer::FetchChunks(int cacheFile, const char* asked, uint32_t fileSize, char* contents) {
+bool JoinSide::FetchChunks(int cacheFile, const char* asked, uint32_t fileSize, char* contents) {
     // Several chunk requests are in flight at once, each with its own
     // request number; a chunk whose wait ran out is asked again. The copy
     // ends when every chunk came, or when none came for kFileStallMs.
@@ -312,7 +325,7 @@ bool NetworkLayer::FetchChunks(int cacheFile, const char* asked, uint32_t fileSi
         for (Slot& slot : slots) {
             const bool due = slot.busy && now - slot.sentAt >= m_roundTrip.WaitMs();
             if (!slot.busy && nextChunk < chunks) {
-                slot = Slot{NextRequest(), nextChunk++ * static_cast<uint32_t>(kChunkSize), now, now, true};
+                slot = Slot{m_link.NextRequest(), nextChunk++ * static_cast<uint32_t>(kChunkSize), now, now, true};
             } else if (due) {
                 slot.sentAt = now;
                 m_roundTrip.Backoff();
@@ -320,10 +333,10 @@ bool NetworkLayer::FetchChunks(int cacheFile, const char* asked, uint32_t fileSi
                 continue;
             }
             const Writer request = FileRequest(kFileChunk, slot.request, m_token, cacheFile, slot.offset, asked);
-            m_gameSocket.Send(m_hostAddress, request.Data(), request.Size());
+            m_link.gameSocket.Send(m_hostAddress, request.Data(), request.Size());
         }
         NetAddress from;
-        const int size = m_gameSocket.Receive(answer, kMaxDatagram, &from, 20);
+        const int size = m_link.gameSocket.Receive(answer, kMaxDatagram, &from, 20);
         if (size < 0 || !(from == m_hostAddress)) continue;
         FileChunkAnswer chunk{};
         if (!ReadFileChunkAnswer(answer, static_cast<size_t>(size), m_answerKey, fileSize, &chunk)) {
@@ -343,7 +356,7 @@ bool NetworkLayer::FetchChunks(int cacheFile, const char* asked, uint32_t fileSi
             slot.busy = false;
             ++received;
             lastProgress = plat::TimerTime();
-            Locked lock(m_lock);
+            Locked lock(m_link.lock);
             m_hostHeard = lastProgress;
         }
     }
