@@ -23,7 +23,9 @@ export WINEARCH=$wine_arch WINELOADER=$wine_loader
 if [ ! -e "$WINEPREFIX/.made" ]; then
   exec 9>"$WINEPREFIX/.making"
   flock 9
-  [ -e "$WINEPREFIX/.made" ] || { "$wine_loader" wineboot --init >/dev/null 2>&1 && : >"$WINEPREFIX/.made"; }
+  # wineboot leaves Wine's services running; they must not inherit the lock,
+  # or every later program waiting for it would wait for ever.
+  [ -e "$WINEPREFIX/.made" ] || { "$wine_loader" wineboot --init >/dev/null 2>&1 9>&- && : >"$WINEPREFIX/.made"; }
   exec 9>&-
 fi
 exec "$wine_loader" "$@"
