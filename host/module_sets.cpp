@@ -142,9 +142,19 @@ bool Registered(const InterfaceHold<T>& held) {
 IInterfaceManager* Registry() { return ShellGetRegistry(); }
 
 // The menu system and the flight engine the loaded sets lend to the game
-// loop: held from the set's load to its unload.
-InterfaceHold<IMenuSystem> g_menu;
-InterfaceHold<IFlightEngine> g_flight;
+// loop: held from the set's load to its unload. The holds are never
+// destroyed: a process that ends with a set still loaded (after a failure)
+// must not release into a registry that is already gone.
+template <typename T>
+union KeptHold {
+    KeptHold() : hold() {}
+    ~KeptHold() {}
+    InterfaceHold<T> hold;
+};
+KeptHold<IMenuSystem> g_keptMenu;
+KeptHold<IFlightEngine> g_keptFlight;
+InterfaceHold<IMenuSystem>& g_menu = g_keptMenu.hold;
+InterfaceHold<IFlightEngine>& g_flight = g_keptFlight.hold;
 
 // The volumes of the player's options; the stream volume is the music in the
 // menus and the speech in flight.
