@@ -27,7 +27,7 @@ for program in "$game"/Varn.exe "$game"/*.dll "$game"/System/*.dll; do
 done
 echo "the DLLs the modules import lie beside Varn.exe"
 
-SDK=$game/SDK bash "$here/build_starter.sh" "$build" "$work/starter" "$toolchain_name" || exit 1
+SDK=$game/SDK bash "$here/../../sdk/build_starter.sh" "$build" "$work/starter" "$toolchain_name" || exit 1
 cp "$work/starter/build/Example.dll" "$game/System/" || exit 1
 printf '[System]\r\nExporterDLL=Example.dll\r\n' >>"$game/startup.ini"
 
