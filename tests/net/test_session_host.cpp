@@ -91,12 +91,19 @@ protected:
         return info.found ? static_cast<long long>(info.size) : -1;
     }
 
-    // The password's key under the session's salt, as a joiner derives it.
-    HashKey Key(const char* password) { return PasswordKey(password, salt, sizeof salt); }
+    // The password's key under the session's salt, as a joiner derives it;
+    // derived once per password and salt, as the derivation is slow by design.
+    HashKey Key(const char* password) {
+        const std::string both = std::string(password) + '\0' + std::string(reinterpret_cast<const char*>(salt), sizeof salt);
+        auto known = derived.find(both);
+        if (known == derived.end()) known = derived.emplace(both, PasswordKey(password, salt, sizeof salt)).first;
+        return known->second;
+    }
     // The key of the host's seals on answers to the player with this token.
     HashKey SealKey(uint64_t token) { return AnswerKey(Key("secret"), token); }
 
     uint8_t salt[kSaltSize] = {};  // as the last challenge answer gave it
+    std::map<std::string, HashKey> derived;
     uint32_t now = 0xfffff000u;  // the millisecond clock wraps during the tests
     MemoryFiles files;
     SessionHost host{kSeed, &files};
