@@ -177,3 +177,31 @@ start_xvfb() {
   [ -n "$number" ] || return 1
   export DISPLAY=":$number"
 }
+
+# Processor time (clock ticks) used so far by the processes of session $1.
+session_ticks() {
+  cat /proc/[0-9]*/stat 2>/dev/null | awk -v sid="$1" \
+    '{ s = $0; sub(/^.*\) /, "", s); split(s, f, " "); if (f[4] == sid) t += f[12] + f[13] } END { print t + 0 }'
+}
+
+# Runs a command in a session of its own and ends it only when its processes
+# have used no processor time for $1 seconds on end (a hang), never after a
+# fixed time while it works: a loaded machine only makes it slower. Returns
+# the command's exit code, or 124 when it was ended.
+run_unless_stalled() {
+  local stall=$1; shift
+  setsid "$@" &
+  local pid=$! last=-1 idle=0 used
+  while kill -0 "$pid" 2>/dev/null; do
+    sleep 1
+    used=$(session_ticks "$pid")
+    if [ "$used" = "$last" ]; then idle=$((idle + 1)); else idle=0; last=$used; fi
+    if [ "$idle" -ge "$stall" ]; then
+      echo "== $1 used no processor time for $stall s: ended" >&2
+      kill -KILL -- -"$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      return 124
+    fi
+  done
+  wait "$pid"
+}

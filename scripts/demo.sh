@@ -137,16 +137,15 @@ if [ -n "$multiplayer" ]; then
   port=$((29000 + RANDOM % 4000 * 2))
   echo "== running a host and a joiner ($wine_arch) on 127.0.0.1:$port"
   start=$(date +%s)
-  (cd "$host_game" && HOME=$WINEPREFIX/home timeout 240 "$wine_loader" ./Varn.exe -host -n:Pilot -s:Evening -g:1 -m:8 \
+  (cd "$host_game" && HOME=$WINEPREFIX/home run_unless_stalled 60 "$wine_loader" ./Varn.exe -host -n:Pilot -s:Evening -g:1 -m:8 \
      -p:secret -gamespy -netbind:127.0.0.1 -netport:$port -queryport:$((port + 1)) >/dev/null 2>&1) &
   host_pid=$!
-  # The joiner starts once the host's session is up.
-  for _ in $(seq 1 120); do
+  # The joiner starts once the host's session is up (or the host has ended).
+  while kill -0 $host_pid 2>/dev/null; do
     grep -q 'info: menu: screen Session' "$host_game/Varn.log" 2>/dev/null && break
-    kill -0 $host_pid 2>/dev/null || break
     sleep 1
   done
-  (cd "$joiner_game" && HOME=$WINEPREFIX/home timeout 200 "$wine_loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
+  (cd "$joiner_game" && HOME=$WINEPREFIX/home run_unless_stalled 60 "$wine_loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
      -p:secret -netbind:127.0.0.1 >/dev/null 2>&1)
   joiner_code=$?
   wait $host_pid
@@ -198,7 +197,7 @@ prepare_game "$game" Demo.ini
 
 echo "== running Varn.exe ($wine_arch) in $game"
 start=$(date +%s)
-(cd "$game" && HOME=$WINEPREFIX/home timeout 180 "$wine_loader" ./Varn.exe >/dev/null 2>&1)
+(cd "$game" && HOME=$WINEPREFIX/home run_unless_stalled 60 "$wine_loader" ./Varn.exe >/dev/null 2>&1)
 code=$?
 seconds=$(( $(date +%s) - start ))
 finish
