@@ -1,10 +1,12 @@
 // Two Varn.exe processes with the probe module set and the sample network
 // layer: one hosts a session from the lobby command line, the other joins it
 // and receives the aircraft list, and a query client of the machine reads the
-// hosted session. One more run joins with a scripted layer that refuses.
+// hosted session. Another pair meets through a long lossy route of the fault
+// relay. One more run joins with a scripted layer that refuses.
 #include <winsock2.h>
 
 #include "tests/host/network_game.h"
+#include "tests/net/fault_relay.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/unix_command.h"
@@ -86,6 +88,49 @@ TEST(NetworkSession, AJoinerMeetsTheHostAndGetsTheAircraftListWhileAQueryClientR
     // The joiner said it left: its place is free.
     EXPECT_NE(afterwards.find("1/8"), std::string::npos) << afterwards;
     EXPECT_EQ(afterwards.find("Wingman"), std::string::npos) << afterwards;
+}
+
+// Host and joiner as two processes through a relay of 300 ms each way that
+// loses a fifth of the datagrams and reorders them: the join, the ready wait
+// and the files get through whole within the launch's ConnectionTimeout.
+TEST(NetworkSession, TwoProcessesMeetThroughALongLossyRoute) {
+    const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
+    if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+    Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
+    Game joiner(NET_LAYER_DLL, kProbeIni);
+    ASSERT_TRUE(host.Ok() && joiner.Ok());
+    std::string data(40000, '\0');
+    uint32_t random = 5;
+    for (char& c : data) c = static_cast<char>((random = random * 1103515245u + 12345u) >> 16);
+    ASSERT_TRUE(host.Dir().Write("Aircraft.dat", data));
+    ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -p:secret -gamespy -netport:" + std::to_string(gamePort) +
+                           " -queryport:" + std::to_string(queryPort) + " -netbind:127.0.0.1"));
+    ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+    struct Sockets {
+        bool ok = NetSocketsStart();
+        ~Sockets() {
+            if (ok) NetSocketsStop();
+        }
+    } sockets;
+    ASSERT_TRUE(sockets.ok);
+    FaultRelay relay(NetAddress{htonl(INADDR_LOOPBACK), htons(static_cast<u_short>(gamePort))},
+                     FaultRelay::Route{300, 60, 20, 11});
+    ASSERT_TRUE(relay.Ok());
+    MessageBoxWatcher boxes("Error!");
+
+    ASSERT_TRUE(joiner.Start("-join:" + relay.Address() + " -n:Wingman -p:secret -netbind:127.0.0.1"));
+    EXPECT_EQ(joiner.Wait(120000), 1);
+    ASSERT_TRUE(host.Dir().Write("JoinerDone.txt", "done"));
+    EXPECT_EQ(host.Wait(60000), 1);
+
+    const std::string journal = joiner.Journal();
+    for (const char* line : {"OBJ reload aircraft(-1, 0)", "MMG mmgSetMultiplayerMode(MpMission)"})
+        EXPECT_NE(journal.find(line), std::string::npos) << line << "\n" << journal;
+    EXPECT_TRUE(ReadWholeFile(joiner.Dir().File("NetCache\\Aircraft.dat")) == data);
+    EXPECT_EQ(ReadWholeFile(joiner.Dir().File("NetCache\\AircraftList.dat")),
+              ReadWholeFile(host.Dir().File("NetCache\\AircraftList.dat")));
+    EXPECT_GT(relay.Dropped(), 10);
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts().front();
 }
 
 TEST(NetworkSession, AJoinThatTheLayerRefusesEndsTheProgramWithTheClosedMessage) {
