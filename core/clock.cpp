@@ -1,6 +1,6 @@
 #include "core/clock.h"
 
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "core/debug_system.h"
 
 #include "files/strings.h"
-#include "shell/log.h"
 #include "shell/shell.h"
+#include "shell_base/log.h"
 
 void DebugSystem::dbgSetLevel(int32_t level) {
     plat::LockGuard guard(m_lock);

@@ -1,8 +1,8 @@
 #include "core/dll_library_manager.h"
 
 #include "files/strings.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 #include "varn/registry.h"
 
 #include <atomic>

@@ -3,7 +3,7 @@
 #include "files/paths.h"
 #include "files/strings.h"
 #include "platform/platform.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "core/memory_manager.h"
 
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "core/message_callbacks.h"
 
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 CursorList::Node* MessageCallbackList::FindPair(uint32_t messageId, MessageCallback callback, int32_t* index) const {
     int32_t i = 0;

@@ -3,8 +3,8 @@
 #include "core/kept_file.h"
 #include "files/paths.h"
 #include "files/strings.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 #include <new>
 

@@ -3,9 +3,9 @@
 #include "core/message_callbacks.h"
 #include "files/strings.h"
 #include "host/host_state.h"
-#include "shell/log.h"
 #include "shell/shell.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 #include "varn/registry.h"
 
 #include <windows.h>

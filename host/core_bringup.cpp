@@ -3,8 +3,8 @@
 #include "core/core_services.h"
 #include "host/app_object.h"
 #include "host/main_window.h"
-#include "shell/log.h"
 #include "shell/shell.h"
+#include "shell_base/log.h"
 
 int CoreBringUp() {
     CoreServices& core = TheCoreServices();

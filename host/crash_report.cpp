@@ -10,7 +10,7 @@
 #include "host/crash_report.h"
 
 #include "host/message_box.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <csignal>
 #include <cstdarg>

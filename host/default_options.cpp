@@ -2,7 +2,7 @@
 
 #include "files/paths.h"
 #include "ini/ini_file.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 namespace {
 

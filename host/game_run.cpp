@@ -17,7 +17,7 @@
 #include "ini/ini_file.h"
 #include "shell/shell.h"
 #include "shell/shell_app.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 #include "varn/dbg.h"
 #include "varn/dll.h"
 #include "varn/flt.h"

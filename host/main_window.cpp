@@ -3,8 +3,8 @@
 #include "host/activation.h"
 #include "host/app_object.h"
 #include "host/host_state.h"
-#include "shell/log.h"
 #include "shell/shell.h"
+#include "shell_base/log.h"
 
 #include <climits>
 

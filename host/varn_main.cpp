@@ -11,8 +11,8 @@
 #include "host/media/directx_check.h"
 #include "host/startup_settings.h"
 #include "ini/ini_file.h"
-#include "shell/log.h"
 #include "shell/shell_app.h"
+#include "shell_base/log.h"
 
 #include <windows.h>
 

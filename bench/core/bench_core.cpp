@@ -9,7 +9,7 @@
 #include "core/memory_manager.h"
 #include "core/random_table.h"
 #include "platform/platform.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 #include "varn/fmg.h"
 #include "varn/held.h"
 

@@ -1,7 +1,7 @@
 // Both sides of the aircraft exchange, through "NET", "OBJ" and "FMG".
 #include "host/launch/aircraft_exchange.h"
 
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include "files/paths.h"
 #include "files/strings.h"

@@ -2,8 +2,8 @@
 
 #include "files/paths.h"
 #include "host/message_box.h"
-#include "shell/log.h"
-#include "shell/shell_memory.h"
+#include "shell_base/log.h"
+#include "shell_base/shell_memory.h"
 
 #include <cstdio>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "comm/text_values.h"
 
 #include "ini/ini_file.h"
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
 
 #include <gtest/gtest.h>
 

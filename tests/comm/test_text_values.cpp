@@ -5,7 +5,7 @@
 
 #include "files/strings.h"
 #include "ini/ini_file.h"
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
 
 #include <gtest/gtest.h>
 

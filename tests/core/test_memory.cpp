@@ -2,7 +2,7 @@
 #include "core_fixture.h"
 
 #include "platform/platform.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <vector>
 

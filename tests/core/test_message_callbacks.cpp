@@ -2,7 +2,7 @@
 // notice, and callbacks that change the list while a dispatch walks it (run
 // natively under ASan, a walk that touches a freed node fails at once).
 #include "core/message_callbacks.h"
-#include "shell/shell_memory.h"
+#include "shell_base/shell_memory.h"
 #include "tests/support/log_recorder.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include <winsock2.h>
 
 #include "tests/host/network_game.h"
-#include "tests/net/fault_relay.h"
+#include "tests/modules/net/fault_relay.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/unix_command.h"

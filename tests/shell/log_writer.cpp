@@ -2,7 +2,7 @@
 // the environment, as a module's copy of the log entry points does:
 //   log_writer TAG THREADS LINES
 // Each line is "info: TAG thread N line M" padded to about 200 bytes.
-#include "shell/log.h"
+#include "shell_base/log.h"
 
 #include <cstdlib>
 #include <string>

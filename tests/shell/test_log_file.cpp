@@ -3,7 +3,7 @@
 // and the hand-over of the path to a module through the environment.
 #include "files/paths.h"
 #include "platform/platform.h"
-#include "shell/log.h"
+#include "shell_base/log.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // A module's access layer compares the host program's SDK version and record
 // sizes with its own when it attaches: this test program plays the host and
 // exports VarnSdkValue, answering from a table the cases change.
-#include "shell/log_capture.h"
 #include "shell/sdk_check.h"
+#include "shell_base/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // what a test hands it (a module's messages, passed on by the module).
 #pragma once
 
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "tools/support/tool_report.h"
 
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
 
 #include <cstdio>
 #include <vector>

@@ -6,8 +6,8 @@
 //   TEST_DETACH   a name it first tries to detach with (optional)
 #include "modules/test_module_api.h"
 
-#include "shell/log_capture.h"
 #include "shell/shell.h"
+#include "shell_base/log_capture.h"
 #include "varn/registry.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // The DirectX check with this system's own diagnostic component.
 #include "host/media/directx_check.h"
-#include "shell/log_capture.h"
+#include "shell_base/log_capture.h"
 #include "tests/support/message_box_watcher.h"
 
 #include <gtest/gtest.h>

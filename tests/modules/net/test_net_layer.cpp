@@ -2,16 +2,16 @@
 // joining layers in one process, the host's file manager serving files, and
 // server queries answered with the host's own callbacks.
 #include "core/interface_manager.h"
-#include "fault_relay.h"
 #include "files/file_manager.h"
 #include "host/launch/query_reporting.h"
 #include "net_wire.h"
 #include "network_layer.h"
 #include "session_messages.h"
 #include "shell/shell.h"
+#include "tests/modules/net/fault_relay.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/unix_command.h"
 #include "varn/obj.h"
-#include "support/scratch_dir.h"
-#include "support/unix_command.h"
 
 #include <gtest/gtest.h>
 
