@@ -8,6 +8,7 @@
 #   Menu\ Flight\ Objects\ Speech\           the sample game's catalogs
 #   Demo\Demo.ini                            the demo script (copy it next to Varn.exe)
 #   Demo\DemoHost.ini, DemoJoiner.ini        the two-player demo's scripts
+#   Demo\DemoJoinerAlone.ini                 the joiner's script of the demo whose host dies
 #   Tools\                                   varncat.exe, varnini.exe
 #   SDK\include SDK\lib SDK\src SDK\cmake    module SDK: headers, service access layer, INI library
 #   SDK\example-module\                      a starter module with its own CMakeLists
@@ -31,7 +32,8 @@ foreach(notice "libgcrypt-mingw-w64-dev/copyright|libgcrypt.txt" "libgpg-error-m
 endforeach()
 install(TARGETS ${VARN_SAMPLE_MODULES} varnComm varn_net_layer RUNTIME DESTINATION System LIBRARY DESTINATION System)
 install(DIRECTORY ${VARN_SAMPLE_CATALOG_DIR}/ DESTINATION .)
-install(FILES ${data}/Demo.ini ${data}/DemoHost.ini ${data}/DemoJoiner.ini DESTINATION Demo)
+install(FILES ${data}/Demo.ini ${data}/DemoHost.ini ${data}/DemoJoiner.ini ${data}/DemoJoinerAlone.ini
+        DESTINATION Demo)
 install(TARGETS varncat varnini RUNTIME DESTINATION Tools)
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/varn DESTINATION SDK/include)

@@ -12,6 +12,10 @@
 #   --multiplayer                    two players on the loopback address instead: a host
 #                                    and a joiner in two game directories, side by side on
 #                                    one display, each playing its own demo script
+#   --host-dies                      the two players again, but the host's Varn.exe is
+#                                    killed once the joiner flies in its flight: the
+#                                    joiner drops the silent host, flies on alone and
+#                                    ends its flight and debrief as usual
 #
 # Exits 0 only when the run went as the demo script says (both runs' logs
 # with --multiplayer); 77 when there is no X display and no Xvfb to make one.
@@ -20,14 +24,15 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/common.sh
 
-build_dir= game= out=$root/demo-out own_build= multiplayer=
+build_dir= game= out=$root/demo-out own_build= multiplayer= host_dies=
 while [ $# -gt 0 ]; do
   case $1 in
     --build-dir) build_dir=$(realpath "$2"); shift 2 ;;
     --game) game=$(realpath "$2"); shift 2 ;;
     --out) out=$(realpath -m "$2"); shift 2 ;;
     --multiplayer) multiplayer=1; shift ;;
-    *) echo "usage: $0 [--build-dir DIR | --game DIR] [--out DIR] [--multiplayer]" >&2; exit 2 ;;
+    --host-dies) multiplayer=1 host_dies=1; shift ;;
+    *) echo "usage: $0 [--build-dir DIR | --game DIR] [--out DIR] [--multiplayer | --host-dies]" >&2; exit 2 ;;
   esac
 done
 
@@ -67,7 +72,7 @@ start_wine_prefix "$WINEPREFIX" $bits
 # Demo mode in game directory $1: the script $2 next to Varn.exe, the log
 # switched on, no old pictures.
 prepare_game() {
-  cp "$1/Demo/$2" "$1/Demo.ini"
+  cp "$1/Demo/$2" "$1/Demo.ini" || { echo "== no demo script $2 in $1/Demo"; finish; exit 1; }
   # The log on, and no crash box: nobody watches this run to close one (a crash
   # still leaves Varn-crash.txt and ends the run with the exception code).
   sed -i '/^LogFile=/d; /^CrashBox=/d' "$1/startup.ini"
@@ -115,6 +120,19 @@ pictures_differ() {
   awk -v d="$differing" 'BEGIN { exit !(d > 48000) }' || problems+=("$1 and $2 pictures hardly differ ($differing pixels)")
 }
 
+# Kills every Varn.exe that runs in the host's game directory, with its
+# process group (the Wine loader that run_unless_stalled started).
+kill_host_game() {
+  local proc group own
+  own=$(ps -o pgid= -p $$ | tr -d ' ')
+  for proc in /proc/[0-9]*; do
+    [ "$(readlink "$proc/cwd" 2>/dev/null)" = "$host_game" ] || continue
+    tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q 'Varn\.exe' || continue
+    group=$(ps -o pgid= -p "${proc#/proc/}" 2>/dev/null | tr -d ' ')
+    [ -n "$group" ] && [ "$group" != "$own" ] && kill -KILL -- -"$group" 2>/dev/null
+  done
+}
+
 finish() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   # A run of its own stops its wineserver; runs inside the tests leave it to them.
@@ -131,7 +149,9 @@ if [ -n "$multiplayer" ]; then
     rm -rf "$dir" && cp -r "$game" "$dir" || { echo "== could not copy $game"; finish; exit 1; }
   done
   prepare_game "$host_game" DemoHost.ini
-  prepare_game "$joiner_game" DemoJoiner.ini
+  joiner_script=DemoJoiner.ini
+  [ -z "$host_dies" ] || joiner_script=DemoJoinerAlone.ini
+  prepare_game "$joiner_game" $joiner_script
   sed -i 's/^WindowPosX=.*/WindowPosX=800\r/' "$joiner_game/startup.ini"
   # A port of its own, so that a session of another run is not joined.
   port=$((29000 + RANDOM % 4000 * 2))
@@ -146,7 +166,18 @@ if [ -n "$multiplayer" ]; then
     sleep 1
   done
   (cd "$joiner_game" && HOME=$WINEPREFIX/home run_unless_stalled 60 "$wine_loader" ./Varn.exe -join:127.0.0.1:$port -n:Wingman \
-     -p:secret -netbind:127.0.0.1 >/dev/null 2>&1)
+     -p:secret -netbind:127.0.0.1 >/dev/null 2>&1) &
+  joiner_pid=$!
+  if [ -n "$host_dies" ]; then
+    # Once the joiner has heard the host's aircraft in flight, the host's
+    # Varn.exe ends at once, as in a crash: its whole process group, killed.
+    while kill -0 $joiner_pid 2>/dev/null && kill -0 $host_pid 2>/dev/null; do
+      grep -q 'info: flight: aircraft 1 is flown by the host from another computer' "$joiner_game/Varn.log" 2>/dev/null && break
+      sleep 1
+    done
+    kill_host_game
+  fi
+  wait $joiner_pid
   joiner_code=$?
   wait $host_pid
   host_code=$?
@@ -154,6 +185,34 @@ if [ -n "$multiplayer" ]; then
   finish
   cp "$host_game/Varn.log" "$out/Varn-host.log" 2>/dev/null
   cp "$joiner_game/Varn.log" "$out/Varn-joiner.log" 2>/dev/null
+  if [ -n "$host_dies" ]; then
+    # The host was killed in flight (137: by SIGKILL); the joiner falls on the
+    # host's silence, flies on alone, and ends as usual.
+    [ $host_code -eq 137 ] || problems+=("the host's Varn.exe exited with $host_code (137, killed, expected)")
+    [ $joiner_code -eq 1 ] || problems+=("the joiner's Varn.exe exited with $joiner_code (1 expected)")
+    check_story "$out/Varn-host.log" \
+      "info: menu: screen Session" "info: flight: leads the session's flight" \
+      "info: flight: aircraft 2 is flown by Wingman from another computer"
+    check_story "$out/Varn-joiner.log" \
+      "info: menu: session Evening, mission game, 2 of 8 players" "saved picture joiner-session" \
+      "info: flight: flies aircraft 2 of the host's flight" \
+      "info: flight: aircraft 1 is flown by the host from another computer" \
+      "warning: NET: the host has not been heard for 10 s; flying on alone" \
+      "info: flight: the host left; aircraft 1 is flown by this computer again" \
+      "saved picture joiner-alone" "info: flight: ends by Escape" "info: menu: screen Debrief" \
+      "saved picture joiner-debrief" "info: objects: 0 orders taken in this run"
+    for name in joiner-session joiner-alone joiner-debrief; do keep_picture "$joiner_game" $name; done
+    pictures_differ joiner-session joiner-alone
+    echo "== host-dies demo: host and joiner ($wine_arch build) ran $seconds s and exited with $host_code and $joiner_code"
+    echo "   pictures: $out/joiner-alone.$pictures (the joiner flying on alone), $out/joiner-debrief.$pictures"
+    echo "   logs:     $out/Varn-host.log, $out/Varn-joiner.log"
+    if [ ${#problems[@]} -ne 0 ]; then
+      printf '== host-dies demo FAILED:\n'; printf '   %s\n' "${problems[@]}"
+      exit 1
+    fi
+    echo "== host-dies demo ran as scripted"
+    exit 0
+  fi
   [ $host_code -eq 1 ] || problems+=("the host's Varn.exe exited with $host_code (1 expected)")
   [ $joiner_code -eq 1 ] || problems+=("the joiner's Varn.exe exited with $joiner_code (1 expected)")
   # The host leads; the joiner flies aircraft 2, which the host's order does
