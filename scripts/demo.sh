@@ -186,8 +186,8 @@ if [ -n "$multiplayer" ]; then
   cp "$host_game/Varn.log" "$out/Varn-host.log" 2>/dev/null
   cp "$joiner_game/Varn.log" "$out/Varn-joiner.log" 2>/dev/null
   if [ -n "$host_dies" ]; then
-    # The host was killed in flight (137: by SIGKILL); the joiner falls on the
-    # host's silence, flies on alone, and ends as usual.
+    # The host was killed in flight (137: by SIGKILL); the joiner drops the
+    # silent host, flies on alone, and ends its flight and debrief as usual.
     [ $host_code -eq 137 ] || problems+=("the host's Varn.exe exited with $host_code (137, killed, expected)")
     [ $joiner_code -eq 1 ] || problems+=("the joiner's Varn.exe exited with $joiner_code (1 expected)")
     check_story "$out/Varn-host.log" \
