@@ -175,19 +175,32 @@ Seat JoinFrom(RawPeer& peer, int port, const char* name, const char* password) {
     return seat;
 }
 
-TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
+// Two free loopback ports for a host (the case skips when none can be bound),
+// and the host of an eight-player session under the password "secret" on them.
+class HostilePeer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(winsock.Ok());
+        gamePort = FreeLoopbackPort();
+        queryPort = FreeLoopbackPort();
+        if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+    }
+    void StartHost(Game& host) {
+        ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -p:secret -gamespy -netport:" + std::to_string(gamePort) +
+                               " -queryport:" + std::to_string(queryPort) + " -netbind:127.0.0.1"));
+        ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+    }
+
     Winsock winsock;
-    ASSERT_TRUE(winsock.Ok());
-    const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
-    if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+    int gamePort = 0, queryPort = 0;
+};
+
+TEST_F(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
     ASSERT_TRUE(host.Ok());
     ASSERT_TRUE(host.Dir().Write("Aircraft.dat", std::string(3000, 'a')));
     ASSERT_TRUE(host.Dir().Write("Secret.txt", "the player's own file"));
-    const std::string ports = " -netport:" + std::to_string(gamePort) + " -queryport:" + std::to_string(queryPort) +
-                              " -netbind:127.0.0.1";
-    ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -p:secret -gamespy" + ports));
-    ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+    ASSERT_NO_FATAL_FAILURE(StartHost(host));
 
     RawPeer peer("127.0.0.1"), other("127.0.0.1");  // two ports: two peers
     ASSERT_TRUE(peer.Ok() && other.Ok());
@@ -314,21 +327,14 @@ TEST(HostilePeer, IsServedNothingAnsweredWithinLimitsAndTheSessionGoesOn) {
     if (!skipped.empty()) GTEST_SKIP() << skipped;
 }
 
-
 // Seven joins from seven ports of one IP address into a session of eight:
 // three are seated, the rest are answered full. A seated player that falls
 // silent (its program killed) and joins again from a new port under its
 // name replaces its ghost and gets its place back; the seats stay three.
-TEST(HostilePeer, OneAddressSeatsThreeAndAReturningPlayerReplacesItsGhost) {
-    Winsock winsock;
-    ASSERT_TRUE(winsock.Ok());
-    const int gamePort = FreeLoopbackPort(), queryPort = FreeLoopbackPort();
-    if (!gamePort || !queryPort || gamePort == queryPort) GTEST_SKIP() << "no UDP port can be bound on the loopback address";
+TEST_F(HostilePeer, OneAddressSeatsThreeAndAReturningPlayerReplacesItsGhost) {
     Game host(NET_LAYER_DLL, std::string(kProbeIni) + "[MNU]\nWaitFor=JoinerDone.txt\n");
     ASSERT_TRUE(host.Ok());
-    ASSERT_TRUE(host.Start("-host -n:Pilot -s:Evening -g:1 -m:8 -p:secret -gamespy -netport:" + std::to_string(gamePort) +
-                           " -queryport:" + std::to_string(queryPort) + " -netbind:127.0.0.1"));
-    ASSERT_TRUE(host.WaitForLine("MNU mnuSetVersion(v02.19.07) = 0")) << host.Journal();
+    ASSERT_NO_FATAL_FAILURE(StartHost(host));
 
     std::vector<std::unique_ptr<RawPeer>> peers;
     std::vector<int> statuses, places;
